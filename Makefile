@@ -1,0 +1,45 @@
+# Set-up, build, run and test on Debian 12. Missing packages are installed first;
+# a second run finds them all and goes straight to the build.
+BUILD ?= build
+JOBS ?= 2
+PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev \
+	libqt6svg6 qt6-qpa-plugins libsqlite3-dev sqlite3 googletest libgtest-dev libgmock-dev \
+	libbenchmark-dev xvfb xauth imagemagick dbus-daemon fonts-dejavu-core
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build run test bench screenshot clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/linktally
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+bench: build
+	./scripts/run-benchmarks $(BUILD)
+
+screenshot: build
+	./scripts/screenshot $(BUILD)/linktally screenshots
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,214 @@
+#include "app/configuracion.h"
+
+#include "core/clock.h"
+#include "core/conversions.h"
+#include "core/text_format.h"
+#include "i18n/captions.h"
+#include "i18n/language.h"
+#include "platform/message_box.h"
+
+namespace lt {
+
+const QStringList& Configuracion::timeServers() {
+    static const QStringList servers = {
+        QStringLiteral("time-a-g.nist.gov"),   QStringLiteral("time-b-g.nist.gov"),
+        QStringLiteral("time-c-g.nist.gov"),   QStringLiteral("time-d-g.nist.gov"),
+        QStringLiteral("time-e-g.nist.gov"),   QStringLiteral("time-a-wwv.nist.gov"),
+        QStringLiteral("time-b-wwv.nist.gov"), QStringLiteral("time-c-wwv.nist.gov"),
+        QStringLiteral("time-a-b.nist.gov"),   QStringLiteral("time-b-b.nist.gov"),
+        QStringLiteral("utcnist.colorado.edu")};
+    return servers;
+}
+
+Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles files)
+    : clock_(clock),
+      messages_(messages),
+      files_(std::move(files)),
+      settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_) {
+    wireEvents();
+}
+
+void Configuracion::wireEvents() {
+    MainForm& f = form_;
+    f.STabTiempos_Estado.Click = [this](int previous) { STabTiempos_Estado_Click(previous); };
+    f.LsIdiomas.Click = [this] { LsIdiomas_Click(); };
+    f.CbServidoresDeTiempo.Click = [this] {
+        estado_.ServerTime = QString::number(form_.CbServidoresDeTiempo.listIndex());
+    };
+    f.OpCostoPorDia_Costo.Click = [this] { OpCostoPorDia_Costo_Click(); };
+    f.OpCostoPorSemana_Costo.Click = [this] { OpCostoPorSemana_Costo_Click(); };
+    f.OpNunca_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("N"); };
+    f.OpPorDia_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("D"); };
+    f.OpPorSemana_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("S"); };
+    f.OpPorMes_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("M"); };
+    f.CdConectar.Click = [this] {
+        form_.LbEstadoRelojServer_Estado.setVisible(true);
+        form_.LbConexionVia_Estado.setVisible(true);
+    };
+    f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
+}
+
+void Configuracion::fillTimeServerList() {
+    ListControl& list = form_.CbServidoresDeTiempo;
+    list.clear();
+    list.addItem(QStringLiteral("Not servers...."));
+    for (const QString& s : timeServers()) list.addItem(s);
+    list.setListIndex(1);
+}
+
+void Configuracion::Form_Load() {
+    // The window is centred by the view when it is first shown; the desktop's own date
+    // format is left alone, since every date text here is built as "dd/MM/yyyy".
+    fillTimeServerList();
+    estado_.FechaArranque = clock_.date();
+    settings_.LeerINI();
+    CargarDeBaseDeDatosVisuakizarGrilla();
+    form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
+
+    const QString acumulado = form_.TxTiempoAcumulado_Estado.text();
+    const auto seconds = parseDurationSeconds(acumulado);
+    estado_.TiempoAcumuladoBase =
+        oleTimePart(oleFromSeconds(static_cast<double>(seconds.value_or(0))));
+    estado_.HoraAnterior = static_cast<int>((seconds.value_or(0) / 3600) % 24);
+    estado_.HorasAcumuladas =
+        lenientInteger(form_.TxDiasAcumuladosInterrupcionProgramada_Estado.text());
+    form_.LbPrueba.setCaption(formatTwoDigits(estado_.HorasAcumuladas) + acumulado.right(6));
+
+    const QString queDia = estado_.QueDia;
+    if (queDia == QLatin1String("N"))
+        form_.OpNunca_Configuracion.setValue(true);
+    else if (queDia == QLatin1String("D"))
+        form_.OpPorDia_Configuracion.setValue(true);
+    else if (queDia == QLatin1String("S"))
+        form_.OpPorSemana_Configuracion.setValue(true);
+    else if (queDia == QLatin1String("M"))
+        form_.OpPorMes_Configuracion.setValue(true);
+
+    const bool scheduled = queDia != QLatin1String("N");
+    form_.LbTiempoAcumulado_Estado.setVisible(scheduled);
+    form_.LbPrueba.setVisible(scheduled);
+    form_.LbDesdeHasta_Estado.setVisible(scheduled);
+    form_.TxTiempoAcumulado_Estado.setVisible(false);
+    form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setVisible(false);
+    if (scheduled) TipoDeInterrupcionConexion();
+
+    form_.LsIdiomas.clear();
+    form_.LsIdiomas.addItem(QStringLiteral("English"));
+    form_.LsIdiomas.addItem(QString::fromUtf8("Español"));
+    if (estado_.CodigoIdioma == 0 || estado_.CodigoIdioma == 1)
+        form_.LsIdiomas.setListIndex(estado_.CodigoIdioma);
+
+    form_.DTPicker.setValue(clock_.date());
+    BarraDeProgreso();
+    GraficaPorSesion();
+    estado_.PrimerTickHecho = false;
+    form_.window.set(true, false);
+}
+
+void Configuracion::Form_Activate() {
+    form_.OpBarras_Estadisticas.setValue(true);
+    if (estado_.AjusteCosto == QLatin1String("D"))
+        form_.OpCostoPorDia_Costo.setValue(true);
+    else
+        form_.OpCostoPorSemana_Costo.setValue(true);
+    LeyendaGrillaFilaCero();
+    LeyendaStatusProgramacion();
+}
+
+void Configuracion::Form_Resize(bool minimized) {
+    if (minimized) {
+        form_.window.set(false, true);
+        form_.Systray.setTip(QStringLiteral("LinkTally"));
+        form_.Systray.setVisible(true);
+    } else {
+        form_.Systray.setVisible(false);
+    }
+}
+
+CloseDecision Configuracion::Form_Unload() {
+    if (estado_.Conectado) return CloseDecision::Refused;
+    settings_.GuardarINI();
+    switch (form_.CkAbadonaAplicacion_Configuracion.value()) {
+        case 1:
+            return CloseDecision::Refused;
+        case 0:
+            return CloseDecision::QuitProgram;
+        default:
+            return CloseDecision::CloseWindow;
+    }
+}
+
+void Configuracion::shutdown() {
+    settings_.GuardarINI();
+}
+
+void Configuracion::STabTiempos_Estado_Click(int /*previousTab*/) {
+    if (form_.STabTiempos_Estado.tab() == 3) form_.OpBarras_Estadisticas.setValue(true);
+}
+
+void Configuracion::OpCostoPorDia_Costo_Click() {
+    form_.FrCostoPorDia_Costo.setVisible(true);
+    form_.FrCostoPorSemana_Costo.setVisible(false);
+    estado_.AjusteCosto = QStringLiteral("D");
+    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("AjusteCosto"),
+                              QStringLiteral("D"));
+}
+
+void Configuracion::OpCostoPorSemana_Costo_Click() {
+    form_.FrCostoPorSemana_Costo.setVisible(true);
+    form_.FrCostoPorDia_Costo.setVisible(false);
+    estado_.AjusteCosto = QStringLiteral("S");
+    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("AjusteCosto"),
+                              QStringLiteral("S"));
+}
+
+void Configuracion::LsIdiomas_Click() {
+    const int index = form_.LsIdiomas.listIndex();
+    if (index == 0 || index == 1) {
+        estado_.CodigoIdioma = index;
+        applyCaptions(form_, index);
+        TipoDeInterrupcionConexion();
+        LeyendaGrillaFilaCero();
+        const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
+        form_.LbCOCostoAcumulado_Estado.setCaption(
+            QString::fromUtf8(index == 0 ? kCostAddFrom.english : kCostAddFrom.spanish) + date);
+    }
+    form_.FrChico.window.caption = QStringLiteral("LinkTally V1.06 (b)");
+    LeyendaStatusProgramacion();
+}
+
+void Configuracion::LeyendaGrillaFilaCero() {
+    const auto captions = gridCaptions();
+    for (int col = 0; col < static_cast<int>(captions.size()); ++col) {
+        const CaptionEntry& e = captions[static_cast<size_t>(col)];
+        if (const char* t = pickText(estado_.CodigoIdioma, e.english, e.spanish))
+            form_.MSFlexGrid_Estado.setCaption(col, QString::fromUtf8(t));
+    }
+}
+
+void Configuracion::BarraDeProgreso() {
+    ProgressBar& bar = form_.ProgressBar_Estado;
+    if (estado_.QueDia == QLatin1String("N") || form_.CkDespuesDeLa_Configuracion.value() == 1) {
+        bar.setEnabled(false);
+        bar.setVisible(false);
+        return;
+    }
+    bar.setEnabled(true);
+    bar.setVisible(true);
+    bar.setMin(0);
+    bar.setMax(static_cast<int>(leadingNumber(form_.TxDespuesDe_Configuracion.text()) * 60.0));
+    // The accumulated hours may run past two digits; minutes follow the first colon.
+    const QString prueba = form_.LbPrueba.caption();
+    const auto colon = prueba.indexOf(QLatin1Char(':'));
+    if (colon < 0) return;
+    const int minutes = static_cast<int>(leadingNumber(prueba.left(colon))) * 60 +
+                        static_cast<int>(leadingNumber(prueba.mid(colon + 1, 2)));
+    bar.setValue(minutes);
+}
+
+void Configuracion::CargarDeBaseDeDatosVisuakizarGrilla() {}
+void Configuracion::TipoDeInterrupcionConexion() {}
+void Configuracion::LeyendaStatusProgramacion() {}
+void Configuracion::GraficaPorSesion() {}
+
+}  // namespace lt

@@ -1,0 +1,73 @@
+#pragma once
+// The main form's logic and the program's composition root: builds the subsystems on
+// the shared form model and run-time state, and wires the timers and events to them.
+#include <QString>
+#include <functional>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "platform/file_locations.h"
+#include "settings/parametros_monitor.h"
+#include "settings/settings_store.h"
+
+namespace lt {
+
+class Clock;
+class MessageBox;
+
+// What closing the main window leads to.
+enum class CloseDecision {
+    Refused,      // the window stays and the program keeps running
+    QuitProgram,  // the whole program ends at once
+    CloseWindow,  // the window closes normally (which ends the program)
+};
+
+class Configuracion {
+  public:
+    Configuracion(const Clock& clock, MessageBox& messages, AppFiles files);
+    Configuracion(const Configuracion&) = delete;
+    Configuracion& operator=(const Configuracion&) = delete;
+
+    MainForm& form() { return form_; }
+    EstadoMonitor& estado() { return estado_; }
+    const ParametrosMonitor& parametros() const { return params_; }
+    SettingsStore& settings() { return settings_; }
+    const AppFiles& files() const { return files_; }
+
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize(bool minimized);
+    CloseDecision Form_Unload();
+    // Logout, shutdown or SIGTERM: never refused; the settings are saved first.
+    void shutdown();
+
+    // The language list; also the entry point of a language change.
+    void LsIdiomas_Click();
+    void LeyendaGrillaFilaCero();
+    void BarraDeProgreso();
+
+    // Time servers of the list, after the "Not servers...." entry.
+    static const QStringList& timeServers();
+
+  private:
+    void wireEvents();
+    void fillTimeServerList();
+    void STabTiempos_Estado_Click(int previousTab);
+    void OpCostoPorDia_Costo_Click();
+    void OpCostoPorSemana_Costo_Click();
+    // Filled by the subsystems that come with later steps.
+    void CargarDeBaseDeDatosVisuakizarGrilla();
+    void TipoDeInterrupcionConexion();
+    void LeyendaStatusProgramacion();
+    void GraficaPorSesion();
+
+    const Clock& clock_;
+    MessageBox& messages_;
+    AppFiles files_;
+    MainForm form_;
+    EstadoMonitor estado_;
+    ParametrosMonitor params_;
+    SettingsStore settings_;
+};
+
+}  // namespace lt

@@ -1,0 +1,37 @@
+#pragma once
+// Run-time state that the main form's timers and handlers share.
+#include <QString>
+#include <cstdint>
+
+#include "core/ole_date.h"
+
+namespace lt {
+
+struct EstadoMonitor {
+    bool Conectado = false;
+    OleDate InicioSesion = 0;
+    OleDate InicioAcumulado = 0;
+    float CostoParcial = 0;
+    float TimerInicioTramo = 0;
+    OleDate FechaArranque = 0;
+    float CostoAcumuladoPorSesion = 0;
+    float CostoReducido = 0;
+    int PeriodosReduccion = 0;
+    QString QueDia;
+    OleDate FeInt = 0;
+    OleDate TiempoAcumuladoBase = 0;
+    int HorasAcumuladas = 0;
+    int HoraAnterior = 0;
+    QString Momento;
+    bool ErrorFormato = false;
+    int CantidadSesiones = 0;
+    QString Clave;
+    QString AjusteCosto;
+    QString ServerTime;
+    int PasoServidorTiempo = 0;
+    bool PrimerTickHecho = false;
+    // The user-interface language: 0 English, 1 Spanish; other values leave texts alone.
+    int CodigoIdioma = 0;
+};
+
+}  // namespace lt

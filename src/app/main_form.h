@@ -1,0 +1,247 @@
+#pragma once
+// The main window `Configuracion` as a headless model: one member per control, named as
+// the behaviour names it. The Qt view binds its widgets to these by objectName.
+#include <array>
+
+#include "core/controls.h"
+#include "core/grid.h"
+#include "core/timer_model.h"
+
+namespace lt {
+
+#define LT_CONTROL(Type, Name)          \
+    Type Name {                         \
+        registry, QStringLiteral(#Name) \
+    }
+#define LT_LIST(ListKind, Name)                                  \
+    ListControl Name {                                           \
+        registry, QStringLiteral(#Name), Control::Kind::ListKind \
+    }
+
+// Day words of the tariff bands: index 0 is the weekly band, 1..7 Sunday..Saturday.
+inline constexpr std::array<const char*, 8> kDayWords = {
+    "CostoPorSemana", "Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"};
+
+// The eight text boxes of one tariff band (TxHH<D>Desde_Costo ... TxCostoHsResto<D>_Costo).
+struct TarifaControls {
+    TarifaControls(ControlRegistry& registry, const QString& d)
+        : TxHHDesde(registry, "TxHH" + d + "Desde_Costo"),
+          TxMMDesde(registry, "TxMM" + d + "Desde_Costo"),
+          TxSSDesde(registry, "TxSS" + d + "Desde_Costo"),
+          TxHHHasta(registry, "TxHH" + d + "Hasta_Costo"),
+          TxMMHasta(registry, "TxMM" + d + "Hasta_Costo"),
+          TxSSHasta(registry, "TxSS" + d + "Hasta_Costo"),
+          TxCostoHs(registry, "TxCostoHs" + d + "_Costo"),
+          TxCostoHsResto(registry, "TxCostoHsResto" + d + "_Costo") {}
+    TextBox TxHHDesde, TxMMDesde, TxSSDesde, TxHHHasta, TxMMHasta, TxSSHasta, TxCostoHs,
+        TxCostoHsResto;
+    std::array<TextBox*, 8> boxes() {
+        return {&TxHHDesde, &TxMMDesde, &TxSSDesde, &TxHHHasta,
+                &TxMMHasta, &TxSSHasta, &TxCostoHs, &TxCostoHsResto};
+    }
+};
+
+// A top-level window's state that the logic changes and the view follows.
+struct WindowState {
+    bool visible = false;
+    bool minimized = false;
+    QString caption;
+    std::function<void()> observer;
+    void set(bool isVisible, bool isMinimized) {
+        if (isVisible == visible && isMinimized == minimized) return;
+        visible = isVisible;
+        minimized = isMinimized;
+        if (observer) observer();
+    }
+};
+
+// The notification-area icon.
+struct TrayState {
+    QString tip = QStringLiteral("LinkTally");
+    bool visible = false;
+    std::function<void()> observer;
+    void setTip(const QString& t) {
+        if (t == tip) return;
+        tip = t;
+        if (observer) observer();
+    }
+    void setVisible(bool v) {
+        if (v == visible) return;
+        visible = v;
+        if (observer) observer();
+    }
+};
+
+// The compact always-on-top window.
+struct FrChicoForm {
+    ControlRegistry registry;
+    LT_CONTROL(Label, LbTiempo);
+    LT_CONTROL(Label, LbCosto);
+    LT_CONTROL(Animation, GifAnim2);
+    WindowState window;
+    // Position in twips (1440 per inch).
+    float left = 0, top = 0;
+};
+
+// The message window of a scheduled cut.
+struct DialogoForm {
+    ControlRegistry registry;
+    LT_CONTROL(Label, LbExpired);
+    LT_CONTROL(Label, LbDialogo);
+    LT_CONTROL(CommandButton, CmAceptar);
+    WindowState window;
+};
+
+struct MainForm {
+    MainForm();
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    ControlRegistry registry;
+    WindowState window;
+    TrayState Systray;
+
+    // Timers (intervals at load; Form_Load's composition wires the handlers).
+    TimerModel TiConexion{QStringLiteral("TiConexion"), 1000, true};
+    TimerModel TiTiempoConexion{QStringLiteral("TiTiempoConexion"), 1000, true};
+    TimerModel TiCostos{QStringLiteral("TiCostos"), 1000, false};
+    TimerModel TiServerInternet{QStringLiteral("TiServerInternet"), 1000, false};
+
+    TabControl STabTiempos_Estado{registry, QStringLiteral("STabTiempos_Estado"), 5};
+
+    // Status tab.
+    LT_CONTROL(Frame, FrTiempos_Estado);
+    LT_CONTROL(Frame, FrCosto_Estado);
+    LT_CONTROL(Frame, FrInicioSesion_Estado);
+    LT_CONTROL(Frame, FrActualTime_Estado);
+    LT_CONTROL(Label, LbTIEstado_Estado);
+    LT_CONTROL(Label, LbTIEStadoE_Estado);
+    LT_CONTROL(Label, LbISFecha_Estado);
+    LT_CONTROL(Label, LbTAFecha_Estado);
+    LT_CONTROL(Label, LbISHora_Estado);
+    LT_CONTROL(Label, LbTiempoConexion_Estado);
+    LT_CONTROL(Label, LbTAHora_Estado);
+    LT_CONTROL(Label, LbTIHistorial_Estado);
+    LT_CONTROL(Label, LbCOCostoConexionActual_Estado);
+    LT_CONTROL(Label, LbCOCostoAcumulado_Estado);
+    LT_CONTROL(Label, LbConexionVia_Estado);
+    LT_CONTROL(Label, LbEstadoRelojServer_Estado);
+    LT_CONTROL(Label, LbPrueba);
+    LT_CONTROL(Label, LbTiempoAcumulado_Estado);
+    LT_CONTROL(Label, LbDesdeHasta_Estado);
+    LT_CONTROL(TextBox, TxISFecha_Estado);
+    LT_CONTROL(TextBox, TxISHora_Estado);
+    LT_CONTROL(TextBox, TxTAFecha_Estado);
+    LT_CONTROL(TextBox, TxTAHora_Estado);
+    LT_CONTROL(TextBox, TxTITiempoConexion_Estado);
+    LT_CONTROL(TextBox, TxCOCostoConexionActual_Estado);
+    LT_CONTROL(TextBox, TxCOCostoAcumuladoDesde);
+    LT_CONTROL(TextBox, TxTiempoAcumulado_Estado);
+    LT_CONTROL(TextBox, TxDiasAcumuladosInterrupcionProgramada_Estado);
+    LT_CONTROL(ProgressBar, ProgressBar_Estado);
+    LT_CONTROL(Animation, GifAnim1);
+    LT_CONTROL(CommandButton, CdReducido_Estado);
+    LT_CONTROL(CommandButton, CdConectar);
+    LT_CONTROL(CommandButton, CdDesconectar);
+    Grid MSFlexGrid_Estado{registry, QStringLiteral("MSFlexGrid_Estado"), 6};
+
+    // Cost tab.
+    LT_CONTROL(OptionButton, OpCostoPorDia_Costo);
+    LT_CONTROL(OptionButton, OpCostoPorSemana_Costo);
+    LT_CONTROL(Frame, FrCostoPorSemana_Costo);
+    LT_CONTROL(Frame, FrCostoPorDia_Costo);
+    LT_CONTROL(Label, LbCostoPorSemanaDesde_Costo);
+    LT_CONTROL(Label, LbCostoPorSemanaHasta_Costo);
+    LT_CONTROL(Label, LbCostoHsCostoPorSemana_Costo);
+    LT_CONTROL(Label, LbRestoCostoPorSemana_Costo);
+    LT_CONTROL(Label, LbCostoHsRestoCostoPorSemana_Costo);
+    LT_CONTROL(Label, LdDesde_Costo);
+    LT_CONTROL(Label, LbHasta_Costo);
+    LT_CONTROL(Label, LbCostoHS_Costo);
+    LT_CONTROL(Label, LbCostoHSResto_Costo);
+    LT_CONTROL(Label, LbResto_Costo);
+    LT_CONTROL(Label, LbDomingo_Costo);
+    LT_CONTROL(Label, LbLunes_Costo);
+    LT_CONTROL(Label, LbMartes_Costo);
+    LT_CONTROL(Label, LbMiercoles_Costo);
+    LT_CONTROL(Label, LbJueves_Costo);
+    LT_CONTROL(Label, LbViernes_Costo);
+    LT_CONTROL(Label, LbSabado_Costo);
+    LT_CONTROL(CheckBox, CkReduccionCosto_Costo);
+    LT_CONTROL(Frame, FrReduccionCosto_Costo);
+    LT_CONTROL(Label, LbCadaReduccionCosto_Costo);
+    LT_CONTROL(Label, LbMinutosReduccionCosto_Costo);
+    LT_CONTROL(Label, LbImpuestos_Costo);
+    LT_CONTROL(TextBox, TxCadaReduccionCosto_Costo);
+    LT_CONTROL(TextBox, TxPorcentajeReduccionCosto_Costo);
+    LT_CONTROL(TextBox, TxImpuestos_Costo);
+    LT_CONTROL(DatePicker, DTPicker);
+    std::array<TarifaControls, 8> Tarifas{{{registry, kDayWords[0]},
+                                           {registry, kDayWords[1]},
+                                           {registry, kDayWords[2]},
+                                           {registry, kDayWords[3]},
+                                           {registry, kDayWords[4]},
+                                           {registry, kDayWords[5]},
+                                           {registry, kDayWords[6]},
+                                           {registry, kDayWords[7]}}};
+
+    // Configuration tab.
+    LT_CONTROL(Label, LbIntervaloTiempoConexion_Configuracion);
+    LT_CONTROL(Label, LbIntervaloTiempoCosto_configuracion);
+    LT_CONTROL(Label, LbTiempoConexion_Configuracion);
+    LT_CONTROL(Label, LbTiempoCosto_Configuracion);
+    LT_CONTROL(Label, LbIdiomas_Configuracion);
+    LT_CONTROL(Label, LbClaveActual_Configuracion);
+    LT_CONTROL(Label, LbNuevaClave_Configuracion);
+    LT_CONTROL(Label, LbDespuesDe_Configuracion);
+    LT_CONTROL(Label, LbHsDespuesDe_Configuracion);
+    LT_CONTROL(Label, LbServidoresDeTiempo_Configuracion);
+    LT_CONTROL(Label, LbHorasYDurante_Configuracion);
+    LT_CONTROL(Label, LbHoras_Configuracion);
+    LT_CONTROL(TextBox, TxIntervaloTiempoConexion_Configuracion);
+    LT_CONTROL(TextBox, TxIntervaloTiempoCosto_Configuracion);
+    LT_CONTROL(TextBox, TxDespuesDe_Configuracion);
+    LT_CONTROL(TextBox, TxDespuesDeLa_Configuracion);
+    LT_CONTROL(TextBox, TxYDurante_Configuracion);
+    LT_CONTROL(TextBox, TxClaveActual_Configuracion);
+    LT_CONTROL(TextBox, TxNuevaClave_Configuracion);
+    LT_CONTROL(CommandButton, CdLimpiarBase_Configuracion);
+    LT_CONTROL(CommandButton, CdAceptarClaveActual_Configuracion);
+    LT_CONTROL(CommandButton, CdAceptarClaveNueva_Configuracion);
+    LT_CONTROL(CommandButton, CdAceptarCambios_Configuracion);
+    LT_CONTROL(CheckBox, CkFormatoReducido_Configuracion);
+    LT_CONTROL(CheckBox, CkAbadonaAplicacion_Configuracion);
+    LT_CONTROL(CheckBox, CkNuevaClave_Configuracion);
+    LT_CONTROL(CheckBox, CKInicioWindows_Configuracion);
+    LT_CONTROL(CheckBox, CkDespuesDeLa_Configuracion);
+    LT_CONTROL(Frame, FrEsquemaInterrupciones_Configuracion);
+    LT_CONTROL(Frame, FrInterrumpirConexion_Configuracion);
+    LT_CONTROL(OptionButton, OpPorDia_Configuracion);
+    LT_CONTROL(OptionButton, OpPorSemana_Configuracion);
+    LT_CONTROL(OptionButton, OpPorMes_Configuracion);
+    LT_CONTROL(OptionButton, OpNunca_Configuracion);
+    LT_LIST(ListBox, LsIdiomas);
+    LT_LIST(ComboBox, CbServidoresDeTiempo);
+
+    // Statistics tab.
+    LT_CONTROL(OptionButton, OpBarras_Estadisticas);
+    LT_CONTROL(OptionButton, OpLineal_Estadisticas);
+    LT_CONTROL(Label, LbMostrarPor_Estadisticas);
+    LT_CONTROL(Label, LbSesion_Estadisticas);
+    LT_CONTROL(Label, LbDia_Estadisticas);
+    LT_CONTROL(Label, LbSemana_Estadisticas);
+    LT_CONTROL(Label, LbMes_Estadisticas);
+    LT_CONTROL(Label, LbTiempos_Estadisticas);
+    LT_CONTROL(Label, LbCostos_Estadisticas);
+    LT_CONTROL(CheckBox, CkTiempo_Estadisticas);
+    LT_CONTROL(CheckBox, CkCosto_Estadisticas);
+    LT_CONTROL(CheckBox, CkCostoTotal_Estadisticas);
+
+    // About tab.
+    LT_CONTROL(Frame, FrAcercaDe_AcercaDe);
+
+    FrChicoForm FrChico;
+    DialogoForm Dialogo;
+};
+
+}  // namespace lt

@@ -1,0 +1,156 @@
+#include "i18n/captions.h"
+
+#include <array>
+
+namespace lt {
+namespace {
+
+// Rows are in the order the captions are applied.
+constexpr CaptionEntry kStatusTab[] = {
+    {"FrTiempos_Estado", "Time", "Tiempos"},
+    {"FrCosto_Estado", "Cost", "Costo"},
+    {"FrInicioSesion_Estado", "Start Sesion:", "Inicio Sesion:"},
+    {"FrActualTime_Estado", "Actual Time:", "Tiempo Actual:"},
+    {"LbTIEstado_Estado", "State:", "Estado:"},
+    {"LbTIEStadoE_Estado", "DISCONNECTED", "DESCONECTADO"},
+    {"LbISFecha_Estado", "Date:", "Fecha:"},
+    {"LbTAFecha_Estado", "Date:", "Fecha:"},
+    {"LbISHora_Estado", "Time:", "Hora:"},
+    {"LbTiempoConexion_Estado", "Time Enlapsed:", "Tiempo Conexion:"},
+    {"LbTAHora_Estado", "Time:", "Hora:"},
+    {"LbTIHistorial_Estado", "Historial:", "Historial:"},
+    {"LbCOCostoConexionActual_Estado", "Actual Connection Cost:", "Costo Conexion Actual:"},
+    {"CdReducido_Estado", "Small", "Reducido"},
+};
+
+constexpr CaptionEntry kCostTab[] = {
+    {"OpCostoPorDia_Costo", "Cost per day", "Costo por dia"},
+    {"OpCostoPorSemana_Costo", "Cost per week", "Costo por semana"},
+    {"FrCostoPorSemana_Costo", "Cost per week", "Costo por semana"},
+    {"FrCostoPorDia_Costo", "Cost per day", "Costo por dia"},
+    {"LbCostoPorSemanaDesde_Costo", "From:", "Desde:"},
+    {"LbCostoPorSemanaHasta_Costo", "   To:", "Hasta:"},
+    {"LbCostoHsCostoPorSemana_Costo", "Cost/Hs.", "Costo/Hs."},
+    {"LbRestoCostoPorSemana_Costo", "Rest", "Resto"},
+    {"LbCostoHsRestoCostoPorSemana_Costo", "Cost/Hs.", "Costo/Hs."},
+    {"LdDesde_Costo", "From:", "Desde:"},
+    {"LbHasta_Costo", "   To:", "Hasta:"},
+    {"LbCostoHS_Costo", "Cost/Hs.", "Costo/Hs."},
+    {"LbCostoHSResto_Costo", "Cost/Hs.", "Costo/Hs."},
+    {"LbResto_Costo", "Rest", "Resto"},
+    {"LbDomingo_Costo", "Sunday:", "Domingo:"},
+    {"LbLunes_Costo", "Monday:", "Lunes:"},
+    {"LbMartes_Costo", "Tuesday:", "Martes:"},
+    {"LbMiercoles_Costo", "Wednesday:", "Miercoles:"},
+    {"LbJueves_Costo", "Thursday:", "Jueves:"},
+    {"LbViernes_Costo", "Friday:", "Viernes:"},
+    {"LbSabado_Costo", "Saturday:", "Sabado:"},
+    {"CkReduccionCosto_Costo", "Reduction Cost", "Reduccion costo"},
+    {"FrReduccionCosto_Costo", "Reduction Cost", "Reduccion costo"},
+    {"LbCadaReduccionCosto_Costo", "Each", "Cada"},
+    {"LbMinutosReduccionCosto_Costo", "minute connection consecutive, reduction cost in:",
+     "minutos consecutivos de conexión, el costo se reduce en:"},
+    {"LbImpuestos_Costo", "Tax:", "Impuestos:"},
+};
+
+constexpr CaptionEntry kConfigurationTab[] = {
+    {"LbIntervaloTiempoConexion_Configuracion",
+     "Interval time check connection:", "Intervalo de tiempo chequeo conexión:"},
+    {"LbIntervaloTiempoCosto_configuracion",
+     "Interval time cost calculation:", "Intervalo de tiempo cálculo costo:"},
+    {"CdLimpiarBase_Configuracion", "Clear Data Base", "Limpiar datos de la base"},
+    {"CkFormatoReducido_Configuracion", "Start small format", "Inicio formato reducido"},
+    {"LbTiempoConexion_Configuracion", "second.", "segundos."},
+    {"LbTiempoCosto_Configuracion", "minutes.", "minutos."},
+    {"LbIdiomas_Configuracion", "Language", "Idiomas"},
+    {"CkAbadonaAplicacion_Configuracion", "Not exit aplication", "No permite abandonar aplicacion"},
+    {"FrEsquemaInterrupciones_Configuracion", "Interruption schedule", "Esquema de interrupciones"},
+    {"CkNuevaClave_Configuracion", "new password, modify password",
+     "Nueva clave, modificar clave actual"},
+    {"LbClaveActual_Configuracion", "Password:", "Clave:"},
+    {"CdAceptarClaveActual_Configuracion", "Enter password", "Aceptar clave"},
+    {"LbNuevaClave_Configuracion", "Enter new password:", "Ingrese nueva clave:"},
+    {"CdAceptarClaveNueva_Configuracion", "Enter password", "Aceptar clave"},
+    {"FrInterrumpirConexion_Configuracion", "Stop connection", "Interrumpir conexion"},
+    {"LbDespuesDe_Configuracion", "After", "Despues de"},
+    {"LbHsDespuesDe_Configuracion", "hours.", "horas."},
+    {"OpPorDia_Configuracion", "daily", "diarias"},
+    {"OpPorSemana_Configuracion", "weekly", "semanales"},
+    {"OpPorMes_Configuracion", "monthly", "mensuales"},
+    {"OpNunca_Configuracion", "never", "nunca"},
+    {"CdAceptarCambios_Configuracion", "Accept change", "Aceptar cambios"},
+    {"LbServidoresDeTiempo_Configuracion", "Time servers", "Servidores de tiempo"},
+    {"CKInicioWindows_Configuracion", "Execute LinkTally when beginning Windows",
+     "Ejecutar LinkTally cuando inicio Windows"},
+    {"CkDespuesDeLa_Configuracion", "After of", "Despues de la"},
+    {"LbHorasYDurante_Configuracion", "hours and during", "horas y durante"},
+    {"LbHoras_Configuracion", "hours", "horas"},
+};
+
+constexpr CaptionEntry kStatisticsTab[] = {
+    {"OpBarras_Estadisticas", "Bar", "Bar"},
+    {"OpLineal_Estadisticas", "Linear", "Linear"},
+    {"LbMostrarPor_Estadisticas", "Show for:", "Mostrar por:"},
+    {"LbSesion_Estadisticas", "Sesion->", "Sesion->"},
+    {"LbDia_Estadisticas", "Day->", "Dia->"},
+    {"LbSemana_Estadisticas", "Week->", "Semana->"},
+    {"LbMes_Estadisticas", "Month->", "Mes->"},
+    {"LbTiempos_Estadisticas", "Time [hr]", "Tiempos [hr]"},
+    {"LbCostos_Estadisticas", "Cost", "Costo"},
+    {"CkTiempo_Estadisticas", "Time", "Tiempo"},
+    {"CkCosto_Estadisticas", "Cost", "Costo"},
+    {"CkCostoTotal_Estadisticas", "Total cost", "Costo total"},
+};
+
+constexpr CaptionEntry kAboutTab[] = {
+    {"FrAcercaDe_AcercaDe", "About ...", "Acerca de ..."},
+};
+
+constexpr CaptionEntry kGrid[] = {
+    {"0", kGridDate.english, kGridDate.spanish},
+    {"1", kGridStartTime.english, kGridStartTime.spanish},
+    {"2", kGridEndTime.english, kGridEndTime.spanish},
+    {"3", kGridConnectionTime.english, kGridConnectionTime.spanish},
+    {"4", kGridCost.english, kGridCost.spanish},
+    {"5", kGridAccumulatedCost.english, kGridAccumulatedCost.spanish},
+};
+
+constexpr std::array<std::span<const CaptionEntry>, kTabCount> kTables{
+    kStatusTab, kCostTab, kConfigurationTab, kStatisticsTab, kAboutTab};
+
+constexpr std::array<TabCaption, kTabCount> kTabs{{
+    {"Status", "Estados"},
+    {"Cost", "Costo"},
+    {"Configuration", "Configuracion"},
+    {"Statistics", "Estadisticas"},
+    {"About ...", "Acerca de ..."},
+}};
+
+}  // namespace
+
+std::span<const CaptionEntry> captionTable(int tab) {
+    if (tab < 0 || tab >= kTabCount) return {};
+    return kTables[static_cast<std::size_t>(tab)];
+}
+
+std::span<const CaptionEntry> gridCaptions() {
+    return kGrid;
+}
+
+TabCaption tabCaption(int tab) {
+    if (tab < 0 || tab >= kTabCount) return {nullptr, nullptr};
+    return kTabs[static_cast<std::size_t>(tab)];
+}
+
+const char* pickText(int codigoIdioma, const char* english, const char* spanish) {
+    switch (codigoIdioma) {
+        case kLanguageEnglish:
+            return english;
+        case kLanguageSpanish:
+            return spanish;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace lt

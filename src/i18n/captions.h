@@ -1,0 +1,182 @@
+#pragma once
+// Every text the window shows in English and Spanish: the caption tables applied when a
+// language is chosen, and the texts the program writes while it runs. All literals are
+// UTF-8 and are kept character for character as users have always seen them, odd
+// spellings and blanks included, since other code reads some of them back.
+#include <span>
+
+namespace lt {
+
+struct CaptionEntry {
+    const char* control;  // the control's name, which is also the widget's objectName
+    const char* english;
+    const char* spanish;
+};
+
+struct TabCaption {
+    const char* english;
+    const char* spanish;
+};
+
+struct Bilingual {
+    const char* english;
+    const char* spanish;
+};
+
+inline constexpr int kTabCount = 5;
+inline constexpr int kLanguageEnglish = 0;
+inline constexpr int kLanguageSpanish = 1;
+
+// Captions of the controls on tab 0..4 in the order they are applied; empty for any other
+// tab. The history grid's header cells are not here: see gridCaptions().
+std::span<const CaptionEntry> captionTable(int tab);
+// Header cells of the history grid; the control field holds the column, "0".."5".
+std::span<const CaptionEntry> gridCaptions();
+// Title of tab 0..4; both texts are null for any other tab.
+TabCaption tabCaption(int tab);
+
+// The text for the language code, or null for a code that is neither English nor
+// Spanish: the caller then leaves its label as it is and shows no message.
+const char* pickText(int codigoIdioma, const char* english, const char* spanish);
+inline const char* pickText(int codigoIdioma, const Bilingual& text) {
+    return pickText(codigoIdioma, text.english, text.spanish);
+}
+
+// ---- Texts shown in one language only ----------------------------------------------
+
+inline constexpr const char* kAppTitle = "LinkTally";  // message boxes, tray tip at rest
+inline constexpr const char* kCompactWindowTitle = "LinkTally V1.06 (b)";
+inline constexpr const char* kNoTimeServer = "Not servers....";  // entry 0 of the server list
+inline constexpr const char* kLanguageNames[] = {"English", "Español"};  // by language code
+// The charts set the time axis to minutes whatever the language.
+inline constexpr const char* kChartTimeAxis = "Tiempos [min]";
+
+// ---- Session state and connection kind ---------------------------------------------
+
+// The first letter of these is read back as the session state: keep "C" and "D".
+inline constexpr Bilingual kConnected{"CONNECTED", "CONECTADO"};
+inline constexpr Bilingual kDisconnected{"DISCONNECTED", "DESCONECTADO"};
+
+// Joined without separators: modem + LAN + proxy, as the flags are found.
+inline constexpr Bilingual kViaModem{"Connection Via Modem", "Conexion Via Modem"};
+inline constexpr Bilingual kViaLan{"Connection Via LAN", "Conexion Via LAN"};
+inline constexpr Bilingual kViaProxy{" - Connection via a Proxy", " - Conexion via Proxy"};
+inline constexpr Bilingual kModemBusy{"Connection Via Modem but modem is busy",
+                                      "Conexion Via Modem pero el modem esta ocupado"};
+
+// ---- History grid and accumulated cost ---------------------------------------------
+
+inline constexpr Bilingual kGridDate{"Date", "Fecha:"};
+inline constexpr Bilingual kGridStartTime{"Start Time:", "Hora Inicio:"};
+inline constexpr Bilingual kGridEndTime{"End Time:", "Hora Finalizacion:"};
+inline constexpr Bilingual kGridConnectionTime{"Connection Time:", "Tiempo Conexion:"};
+inline constexpr Bilingual kGridCost{"Cost:", "Costo:"};
+inline constexpr Bilingual kGridAccumulatedCost{"Accumulate Cost:", "Costo Acumulado"};
+
+// Followed by the date the accumulation started and ":".
+inline constexpr Bilingual kCostAddFrom{"Cost add from ", "Costo acumulado desde el "};
+
+// ---- Time server and clock guard ---------------------------------------------------
+
+inline constexpr Bilingual kTimeServerUnavailable{"Time Server unavailability",
+                                                  "Servidor de tiempo no disponible"};
+inline constexpr Bilingual kClockSynchronised{"PC Clock synchronised", "Reloj PC sincronizado"};
+inline constexpr Bilingual kClockNotSynchronised{"PC Clock not synchronised",
+                                                 "Reloj PC no sincronizado"};
+inline constexpr Bilingual kClockServerProblem{
+    "PC Clock not synchronised. Problem with Server",
+    "Reloj PC no sincronizado. Problemas con el servidor"};
+// Followed by a growing run of dots.
+inline constexpr Bilingual kClockChanged{"The hour in the PC has changed ",
+                                         "Se ha cambiado la hora en la PC "};
+
+// ---- Password ----------------------------------------------------------------------
+
+inline constexpr Bilingual kMsgPasswordNotValid{"Password not valid", "Clave no valida"};
+inline constexpr Bilingual kPasswordLabel{"Password:", "Clave:"};
+inline constexpr Bilingual kPreviousPasswordLabel{"Enter previous password:",
+                                                  "Ingrese clave anterior:"};
+
+// ---- Validation of typed settings --------------------------------------------------
+
+inline constexpr Bilingual kMsgHours0to23{"Nonvalid value, to enter values between 0 and 23",
+                                          "Valor no valido, ingresar valores entre 0 y 23"};
+inline constexpr Bilingual kMsgMinutesSeconds0to59{
+    "Nonvalid value, to enter values between 0 and 59",
+    "Valor no valido, ingresar valores entre 0 y 59"};
+inline constexpr Bilingual kMsgNumber0to9999999999{
+    "Nonvalid value, to enter values between 0 and 9999999999",
+    "Valor no valido, ingresar valores entre 0 y 9999999999"};
+inline constexpr Bilingual kMsgPercent0to100{"Nonvalid value, to enter values between 0 and 100",
+                                             "Valor no valido, ingresar valores entre 0 y 100"};
+inline constexpr Bilingual kMsgInteger0to999{"Nonvalid value, to enter values between 0 and 999",
+                                             "Valor no valido, ingresar valores entre 0 y 999"};
+inline constexpr Bilingual kMsgInterval1to15{"Nonvalid value, to enter values between 1 and 15",
+                                             "Valor no valido, ingresar valores entre 1 y 15"};
+// The English text has a blank before hh; the Spanish one has none.
+inline constexpr Bilingual kMsgTimeFormat{
+    "Nonvalid format, to enter the following format ' hh:mm:ss', '23:59:59'",
+    "Formato no valido, ingresar el formato siguiente 'hh:mm:ss', '23:59:59'"};
+inline constexpr Bilingual kMsgIncompleteScheme{
+    "Completed all data in 'Interrupt scheme'",
+    "Se deben completar todos los datos en 'Esquema interrupciones'"};
+
+// ---- Interruption schedule ---------------------------------------------------------
+
+// Period legend: from + start date + to + end date. The weekly legend written when a new
+// week starts has one blank more after "From:" than every other legend.
+inline constexpr Bilingual kLegendFromNewWeek{"From:   ", "Desde: "};
+inline constexpr Bilingual kLegendFrom{"From:  ", "Desde: "};
+inline constexpr Bilingual kLegendTo{"   to  ", " hasta "};
+
+inline constexpr Bilingual kAccumulatedDaily{"Accumulate time daily", "Tiempo acumulado diario"};
+inline constexpr Bilingual kAccumulatedWeekly{"Accumulate time weekly", "Tiempo acumulado semanal"};
+inline constexpr Bilingual kAccumulatedMonthly{"Accumulate time monthly",
+                                               "Tiempo acumulado mensual"};
+
+// Window legend: from + start + kLegendTo + end + kHoursSuffix.
+inline constexpr Bilingual kWindowFrom{"It will be interrupted from ", "Se interrumpira desde: "};
+inline constexpr Bilingual kHoursSuffix{" hs.", " hs."};
+
+// The message window shown when the schedule cuts the connection.
+inline constexpr Bilingual kDialogExpired{"The time programmed to finalized.",
+                                          "El tiempo programado a finalizado."};
+// Window mode: from + start + during + duration + kDialogHoursEnd.
+inline constexpr Bilingual kDialogProgrammedFrom{"It was programmed from ",
+                                                 "Se programó desde las "};
+inline constexpr Bilingual kDialogAndDuring{" and during ", " y durante "};
+inline constexpr Bilingual kDialogHoursEnd{" hours.", " horas."};
+// Allowance mode: programmed + hours + (daily, or per-period + the period legend).
+inline constexpr Bilingual kDialogProgrammed{"It was programmed ", "Se programó "};
+inline constexpr Bilingual kDialogHoursDaily{" hours daily.", " horas diarias."};
+inline constexpr Bilingual kDialogHoursPeriod{" hours ", " horas "};
+inline constexpr Bilingual kDialogOk{"OK", "Aceptar"};
+
+// ---- Failures of the program's own storage -----------------------------------------
+// %1 is the reason given by the system, or the file's path.
+
+inline constexpr Bilingual kMsgSettingsNotWritten{
+    "The settings file could not be written: %1",
+    "No se pudo guardar el archivo de configuración: %1"};
+inline constexpr Bilingual kMsgSettingsNotRead{
+    "The settings file could not be read: %1. The program starts with default values.",
+    "No se pudo leer el archivo de configuración: %1. El programa inicia con los valores "
+    "predeterminados."};
+inline constexpr Bilingual kMsgHistoryNotWritten{
+    "The session could not be saved in the history: %1. It is kept and will be saved later.",
+    "No se pudo guardar la sesión en el historial: %1. Se conserva y se guardará más tarde."};
+inline constexpr Bilingual kMsgHistoryPendingSaved{
+    "The sessions that could not be saved earlier are now in the history.",
+    "Las sesiones que no se pudieron guardar antes ya están en el historial."};
+inline constexpr Bilingual kMsgHistoryNotRead{"The history could not be read: %1",
+                                              "No se pudo leer el historial: %1"};
+inline constexpr Bilingual kMsgHistoryNotCleared{"The history could not be cleared: %1",
+                                                 "No se pudo borrar el historial: %1"};
+inline constexpr Bilingual kMsgSessionRecovered{
+    "A session that was running when LinkTally stopped was recovered.",
+    "Se recuperó una sesión que estaba en curso cuando LinkTally se detuvo."};
+inline constexpr Bilingual kMsgAutostartNotChanged{
+    "The automatic start of LinkTally could not be changed: %1",
+    "No se pudo cambiar el inicio automático de LinkTally: %1"};
+
+}  // namespace lt

@@ -1,0 +1,285 @@
+#include "settings/settings_store.h"
+
+#include <QFileInfo>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "core/conversions.h"
+#include "core/text_format.h"
+#include "i18n/captions.h"
+#include "platform/message_box.h"
+
+namespace lt {
+
+namespace {
+
+using Value = std::optional<QString>;
+
+QString text(const Value& v) {
+    return v.value_or(QString());
+}
+
+// A check box state from a strict integer; anything else leaves the box clear.
+int strictCheck(const Value& v) {
+    const auto n = strictInteger(text(v));
+    return n && *n >= 0 && *n <= 2 ? *n : 0;
+}
+
+int lenientCheck(const Value& v) {
+    const int n = lenientInteger(text(v));
+    return n >= 0 && n <= 2 ? n : 0;
+}
+
+// Neutral compact-window position when the stored one is unreadable: an inch from the
+// top-left corner, which is on every screen.
+constexpr float kDefaultTwips = 1440.0f;
+
+}  // namespace
+
+QString formatFeInt(double feInt) {
+    QString s = formatDate(feInt);
+    if (oleToSeconds(oleTimePart(feInt)) % 86400 != 0) s += QLatin1Char(' ') + formatTime(feInt);
+    return s;
+}
+
+SettingsStore::SettingsStore(QString path, MainForm& form, EstadoMonitor& estado,
+                             ParametrosMonitor& params, const Clock& clock, MessageBox& messages)
+    : path_(std::move(path)),
+      form_(form),
+      estado_(estado),
+      params_(params),
+      clock_(clock),
+      messages_(messages) {
+    addTariffKeys();
+    addOtherKeys();
+}
+
+void SettingsStore::add(const char* section, const char* key,
+                        std::function<void(const Value&)> read, std::function<QString()> write) {
+    keys_.push_back({QString::fromLatin1(section), QString::fromLatin1(key), std::move(read),
+                     std::move(write)});
+}
+
+void SettingsStore::addTariffKeys() {
+    for (size_t band = 0; band < kTariffSections.size(); ++band) {
+        const QString word = QString::fromLatin1(kTariffKeyWords[band]);
+        // The weekly band's cost keys carry no day word.
+        const QString costWord = band == 0 ? QString() : word;
+        TarifaControls& boxes = form_.Tarifas[band];
+        TramoTextos& t = params_.Tramos[band];
+        const std::array<std::pair<QString, std::pair<TextBox*, QString*>>, 8> keys = {{
+            {"Desde" + word + "HH", {&boxes.TxHHDesde, &t.DesdeHH}},
+            {"Desde" + word + "MM", {&boxes.TxMMDesde, &t.DesdeMM}},
+            {"Desde" + word + "SS", {&boxes.TxSSDesde, &t.DesdeSS}},
+            {"Hasta" + word + "HH", {&boxes.TxHHHasta, &t.HastaHH}},
+            {"Hasta" + word + "MM", {&boxes.TxMMHasta, &t.HastaMM}},
+            {"Hasta" + word + "SS", {&boxes.TxSSHasta, &t.HastaSS}},
+            {"CostoDesdeHasta" + costWord, {&boxes.TxCostoHs, &t.CostoDesdeHasta}},
+            {"CostoResto" + costWord, {&boxes.TxCostoHsResto, &t.CostoResto}},
+        }};
+        for (const auto& [key, target] : keys) {
+            TextBox* box = target.first;
+            QString* field = target.second;
+            keys_.push_back({QString::fromLatin1(kTariffSections[band]), key,
+                             [box, field](const Value& v) {
+                                 *field = text(v);
+                                 box->setText(*field);
+                             },
+                             [box, field] { return *field = box->text(); }});
+        }
+    }
+}
+
+void SettingsStore::addOtherKeys() {
+    MainForm& f = form_;
+    EstadoMonitor& e = estado_;
+    ParametrosMonitor& p = params_;
+    auto textBox = [](TextBox& box, QString& field) {
+        return std::pair<std::function<void(const Value&)>, std::function<QString()>>{
+            [&box, &field](const Value& v) {
+                field = text(v);
+                box.setText(field);
+            },
+            [&box, &field] { return field = box.text(); }};
+    };
+    auto checkBox = [](CheckBox& box, int& field, bool lenient) {
+        return std::pair<std::function<void(const Value&)>, std::function<QString()>>{
+            [&box, &field, lenient](const Value& v) {
+                field = lenient ? lenientCheck(v) : strictCheck(v);
+                box.setValue(field);
+            },
+            [&box, &field] {
+                field = box.value();
+                return QString::number(field);
+            }};
+    };
+    auto addPair = [this](const char* s, const char* k, auto pair) {
+        add(s, k, std::move(pair.first), std::move(pair.second));
+    };
+
+    addPair("Reduccion costos", "CkReduccion",
+            checkBox(f.CkReduccionCosto_Costo, p.CkReduccion, true));
+    addPair("Reduccion costos", "ReduccionCada",
+            textBox(f.TxCadaReduccionCosto_Costo, p.ReduccionCada));
+    addPair("Reduccion costos", "PorcentajeCostoReducido",
+            textBox(f.TxPorcentajeReduccionCosto_Costo, p.PorcentajeCostoReducido));
+    addPair("Intervalos timers", "TimerConexion",
+            textBox(f.TxIntervaloTiempoConexion_Configuracion, p.TimerConexion));
+    addPair("Intervalos timers", "TimerCosto",
+            textBox(f.TxIntervaloTiempoCosto_Configuracion, p.TimerCosto));
+    addPair("Intervalos timers", "AbandonaAplicacion",
+            checkBox(f.CkAbadonaAplicacion_Configuracion, p.AbandonaAplicacion, false));
+    add(
+        "Idiomas", "CodigoIdioma",
+        [&e, &p](const Value& v) { e.CodigoIdioma = p.CodigoIdioma = lenientInteger(text(v)); },
+        [&e, &p] { return QString::number(p.CodigoIdioma = e.CodigoIdioma); });
+    add(
+        "Costos", "AjusteCosto",
+        [&e, &p](const Value& v) { e.AjusteCosto = p.AjusteCosto = text(v); },
+        [&e, &p] { return p.AjusteCosto = e.AjusteCosto; });
+    addPair("Costos", "CostoIVA", textBox(f.TxImpuestos_Costo, p.CostoIVA));
+    add(
+        "Costos", "CostoAcumuladoPorSesion",
+        [&e, &p](const Value& v) {
+            const auto n = strictReal(text(v));
+            e.CostoAcumuladoPorSesion = p.CostoAcumuladoPorSesion =
+                n ? static_cast<float>(*n) : 0.0f;
+        },
+        [&f, &p] {
+            p.CostoAcumuladoPorSesion =
+                static_cast<float>(strictReal(f.TxCOCostoAcumuladoDesde.text()).value_or(0.0));
+            return f.TxCOCostoAcumuladoDesde.text();
+        });
+    add(
+        "Interrupciones", "Clave", [&e, &p](const Value& v) { e.Clave = p.Clave = text(v); },
+        [&e, &p] { return p.Clave = e.Clave; });
+    // A second copy of the allowance hours; "Flags"/ImpDespues, read later, wins.
+    addPair("Interrupciones", "DespuesDe", textBox(f.TxDespuesDe_Configuracion, p.ImpDespues));
+    add(
+        "Interrupciones", "Momento", [&e, &p](const Value& v) { e.Momento = p.Momento = text(v); },
+        [&e, &p] { return p.Momento = e.Momento; });
+    add(
+        "Interrupciones", "CosAcumConex",
+        [&f, &p](const Value& v) {
+            p.CosAcumConex = text(v);
+            f.LbCOCostoAcumulado_Estado.setCaption(p.CosAcumConex);
+        },
+        [&f, &p] { return p.CosAcumConex = f.LbCOCostoAcumulado_Estado.caption(); });
+    add(
+        "Interrupciones", "FeInt",
+        [this, &e, &p](const Value& v) {
+            // An unreadable period start begins a new period today.
+            e.FeInt = p.FeInt = strictDate(text(v)).value_or(clock_.date());
+        },
+        [&e, &p] { return formatFeInt(p.FeInt = e.FeInt); });
+    add(
+        "Interrupciones", "DiasAcum",
+        [&f, &p](const Value& v) {
+            p.DiasAcum = text(v);
+            const bool readable = strictInteger(p.DiasAcum).has_value();
+            f.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(
+                readable ? p.DiasAcum : QStringLiteral("00"));
+        },
+        [&f, &p] { return p.DiasAcum = f.TxDiasAcumuladosInterrupcionProgramada_Estado.text(); });
+    add(
+        "Interrupciones", "HorasAcum",
+        [&f, &p](const Value& v) {
+            p.HorasAcum = text(v);
+            const bool readable = parseDurationSeconds(p.HorasAcum).has_value();
+            f.TxTiempoAcumulado_Estado.setText(readable ? p.HorasAcum : QStringLiteral("00:00:00"));
+        },
+        [&f, &p] { return p.HorasAcum = f.TxTiempoAcumulado_Estado.text(); });
+    addPair("Flags", "FormatoInicio",
+            checkBox(f.CkFormatoReducido_Configuracion, p.FormatoInicio, false));
+    addPair("Flags", "DespuesDe", checkBox(f.CkDespuesDeLa_Configuracion, p.DespuesDe, false));
+    addPair("Flags", "ImpDesde", textBox(f.TxDespuesDeLa_Configuracion, p.ImpDesde));
+    addPair("Flags", "ImpDurante", textBox(f.TxYDurante_Configuracion, p.ImpDurante));
+    addPair("Flags", "ImpDespues", textBox(f.TxDespuesDe_Configuracion, p.ImpDespues));
+    add(
+        "Flags", "QueDia", [&e, &p](const Value& v) { e.QueDia = p.QueDia = text(v); },
+        [&e, &p] { return p.QueDia = e.QueDia; });
+    addPair("Flags", "WindowsInicio",
+            checkBox(f.CKInicioWindows_Configuracion, p.WindowsInicio, false));
+    add(
+        "Flags", "ServerTime",
+        [&f, &p](const Value& v) {
+            const auto n = strictInteger(text(v));
+            const bool valid = n && *n >= 0 && *n < f.CbServidoresDeTiempo.items().size();
+            // No server unless one was chosen: nothing is asked of the network unbidden.
+            p.ServerTime = valid ? *n : 0;
+            f.CbServidoresDeTiempo.setListIndex(p.ServerTime);
+        },
+        [&e, &p] {
+            p.ServerTime = strictInteger(e.ServerTime).value_or(0);
+            return e.ServerTime;
+        });
+    add(
+        "UbicacionInicio", "Izquierda",
+        [&f, &p](const Value& v) {
+            const auto n = strictReal(text(v));
+            f.FrChico.left = p.Izquierda = n ? static_cast<float>(*n) : kDefaultTwips;
+        },
+        [&f, &p] { return formatSingle(p.Izquierda = f.FrChico.left); });
+    add(
+        "UbicacionInicio", "Top",
+        [&f, &p](const Value& v) {
+            const auto n = strictReal(text(v));
+            f.FrChico.top = p.Top = n ? static_cast<float>(*n) : kDefaultTwips;
+        },
+        [&f, &p] { return formatSingle(p.Top = f.FrChico.top); });
+}
+
+void SettingsStore::LeerINI() {
+    IniFile ini;
+    ini.load(path_);
+    for (const Key& k : keys_) {
+        auto v = ini.value(k.section, k.key);
+        k.read(v);
+    }
+}
+
+bool SettingsStore::GuardarINI() {
+    IniFile ini;
+    // A file that is there but cannot be read is never replaced: it may hold more
+    // than this run knows.
+    if (!ini.load(path_) && QFileInfo::exists(path_)) {
+        reportWriteFailure(ini.errorString());
+        return false;
+    }
+    for (const Key& k : keys_) ini.setValue(k.section, k.key, k.write());
+    if (ini.save(path_)) {
+        failureReported_ = false;
+        return true;
+    }
+    reportWriteFailure(ini.errorString());
+    return false;
+}
+
+QString SettingsStore::LeerValorINI(const QString& section, const QString& key) const {
+    return lt::LeerValorINI(path_, section, key);
+}
+
+bool SettingsStore::GuardarValorINI(const QString& section, const QString& key,
+                                    const QString& value) {
+    QString error;
+    if (lt::GuardarValorINI(path_, section, key, value, &error)) {
+        failureReported_ = false;
+        return true;
+    }
+    reportWriteFailure(error);
+    return false;
+}
+
+void SettingsStore::reportWriteFailure(const QString& why) {
+    // Once per run of failures: a full disk must not raise a box on every tick.
+    if (failureReported_) return;
+    failureReported_ = true;
+    const char* t = pickText(estado_.CodigoIdioma, kMsgSettingsNotWritten.english,
+                             kMsgSettingsNotWritten.spanish);
+    const QString message = QString::fromUtf8(t ? t : kMsgSettingsNotWritten.english).arg(why);
+    messages_.show(MessageBox::Icon::Warning, QStringLiteral("LinkTally"),
+                   message + QStringLiteral("\n") + path_);
+}
+
+}  // namespace lt

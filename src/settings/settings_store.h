@@ -1,0 +1,63 @@
+#pragma once
+// Moves the whole settings record between the file and the form (LeerINI, GuardarINI)
+// and reads or writes single keys at their own moments.
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "settings/ini_file.h"
+#include "settings/parametros_monitor.h"
+
+namespace lt {
+
+struct MainForm;
+struct EstadoMonitor;
+class Clock;
+class MessageBox;
+
+class SettingsStore {
+  public:
+    SettingsStore(QString path, MainForm& form, EstadoMonitor& estado, ParametrosMonitor& params,
+                  const Clock& clock, MessageBox& messages);
+
+    const QString& path() const { return path_; }
+
+    void LeerINI();
+    // Writes all keys in one atomic replacement of the file; false (and the user told
+    // once) when the file cannot be written.
+    bool GuardarINI();
+
+    QString LeerValorINI(const QString& section, const QString& key) const;
+    bool GuardarValorINI(const QString& section, const QString& key, const QString& value);
+
+    // Number of keys of the whole record.
+    int keyCount() const { return static_cast<int>(keys_.size()); }
+
+  private:
+    struct Key {
+        QString section;
+        QString key;
+        std::function<void(const std::optional<QString>&)> read;
+        std::function<QString()> write;
+    };
+    void addTariffKeys();
+    void addOtherKeys();
+    void add(const char* section, const char* key,
+             std::function<void(const std::optional<QString>&)> read,
+             std::function<QString()> write);
+    void reportWriteFailure(const QString& why);
+
+    QString path_;
+    MainForm& form_;
+    EstadoMonitor& estado_;
+    ParametrosMonitor& params_;
+    const Clock& clock_;
+    MessageBox& messages_;
+    std::vector<Key> keys_;
+    bool failureReported_ = false;
+};
+
+// "dd/MM/yyyy", then " hh:mm:ss" when the time part is not zero.
+QString formatFeInt(double feInt);
+
+}  // namespace lt

@@ -1,0 +1,301 @@
+#include "ui/binder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QMovie>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "core/grid.h"
+#include "core/ole_date.h"
+#include "ui/grid_table_model.h"
+
+namespace lt {
+
+namespace {
+
+void syncCommon(const Control& c, QWidget* w) {
+    w->setEnabled(c.enabled());
+    // Only explicit hiding is pushed: a widget on a hidden tab must not be forced visible.
+    w->setVisible(c.visible());
+}
+
+QString colorCss(int bgr) {
+    const int r = bgr & 0xFF, g = (bgr >> 8) & 0xFF, b = (bgr >> 16) & 0xFF;
+    return QStringLiteral("color: rgb(%1,%2,%3);").arg(r).arg(g).arg(b);
+}
+
+// Clicks and double clicks on a label that acts as a button.
+class LabelClicks : public QObject {
+  public:
+    LabelClicks(Label& model, QObject* parent) : QObject(parent), model_(model) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease && model_.enabled() && model_.Click)
+            model_.Click();
+        else if (e->type() == QEvent::MouseButtonDblClick && model_.enabled() && model_.DblClick)
+            model_.DblClick();
+        return QObject::eventFilter(o, e);
+    }
+
+  private:
+    Label& model_;
+};
+
+// Plays the animation only while its label is on screen, so a hidden window decodes
+// no frames.
+class AnimationView : public QObject {
+  public:
+    AnimationView(Animation& model, QLabel* label) : QObject(label), model_(model), label_(label) {
+        label->installEventFilter(this);
+    }
+    void sync() {
+        syncCommon(model_, label_);
+        if (model_.file() != loaded_) {
+            loaded_ = model_.file();
+            movie_.reset();
+            label_->clear();
+            if (!loaded_.isEmpty()) {
+                movie_ = std::make_unique<QMovie>(loaded_);
+                movie_->setCacheMode(QMovie::CacheAll);
+                label_->setMovie(movie_.get());
+                movie_->jumpToFrame(0);
+            }
+        }
+        update();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show || e->type() == QEvent::Hide) update();
+        return QObject::eventFilter(o, e);
+    }
+
+  private:
+    void update() {
+        if (!movie_) return;
+        const bool run = model_.playing() && label_->isVisible();
+        if (run && movie_->state() != QMovie::Running) movie_->start();
+        if (!run && movie_->state() == QMovie::Running) movie_->setPaused(true);
+    }
+    Animation& model_;
+    QLabel* label_;
+    QString loaded_;
+    std::unique_ptr<QMovie> movie_;
+};
+
+}  // namespace
+
+QStringList Binder::bind(ControlRegistry& registry, QWidget* root) {
+    QStringList missing;
+    for (Control* c : registry.all()) {
+        QWidget* w = root->objectName() == c->name() ? root : root->findChild<QWidget*>(c->name());
+        if (!w) {
+            missing << c->name();
+            continue;
+        }
+        bindControl(*c, w);
+    }
+    return missing;
+}
+
+void Binder::bindControl(Control& c, QWidget* w) {
+    using K = Control::Kind;
+    switch (c.kind()) {
+        case K::TextBox:
+            if (auto* e = qobject_cast<QLineEdit*>(w)) {
+                auto& m = static_cast<TextBox&>(c);
+                auto sync = [&m, e] {
+                    syncCommon(m, e);
+                    if (e->text() != m.text()) {
+                        const QSignalBlocker block(e);
+                        e->setText(m.text());
+                    }
+                };
+                m.setObserver(sync);
+                connect(e, &QLineEdit::textEdited, this, [&m](const QString& t) { m.setText(t); });
+                sync();
+            }
+            break;
+        case K::Label:
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                auto& m = static_cast<Label&>(c);
+                auto sync = [&m, l] {
+                    syncCommon(m, l);
+                    l->setText(m.caption());
+                    l->setStyleSheet(m.foreColor() ? colorCss(m.foreColor()) : QString());
+                };
+                m.setObserver(sync);
+                l->installEventFilter(new LabelClicks(m, l));
+                sync();
+            }
+            break;
+        case K::Frame:
+            if (auto* g = qobject_cast<QGroupBox*>(w)) {
+                auto& m = static_cast<Frame&>(c);
+                auto sync = [&m, g] {
+                    syncCommon(m, g);
+                    g->setTitle(m.caption());
+                };
+                m.setObserver(sync);
+                sync();
+            }
+            break;
+        case K::CommandButton:
+            if (auto* b = qobject_cast<QPushButton*>(w)) {
+                auto& m = static_cast<CommandButton&>(c);
+                auto sync = [&m, b] {
+                    syncCommon(m, b);
+                    b->setText(m.caption());
+                };
+                m.setObserver(sync);
+                connect(b, &QPushButton::clicked, this, [&m] { m.click(); });
+                sync();
+            }
+            break;
+        case K::CheckBox:
+            if (auto* b = qobject_cast<QCheckBox*>(w)) {
+                auto& m = static_cast<CheckBox&>(c);
+                auto sync = [&m, b] {
+                    syncCommon(m, b);
+                    b->setText(m.caption());
+                    const QSignalBlocker block(b);
+                    b->setCheckState(m.value() == 1   ? Qt::Checked
+                                     : m.value() == 2 ? Qt::PartiallyChecked
+                                                      : Qt::Unchecked);
+                };
+                m.setObserver(sync);
+                // A user's click ticks or clears; only the program sets the grey state.
+                connect(b, &QCheckBox::clicked, this, [&m, sync] {
+                    m.setValue(m.value() == 1 ? 0 : 1);
+                    sync();
+                });
+                sync();
+            }
+            break;
+        case K::OptionButton:
+            if (auto* r = qobject_cast<QRadioButton*>(w)) {
+                auto& m = static_cast<OptionButton&>(c);
+                auto sync = [&m, r] {
+                    syncCommon(m, r);
+                    r->setText(m.caption());
+                    const QSignalBlocker block(r);
+                    r->setChecked(m.value());
+                };
+                m.setObserver(sync);
+                connect(r, &QRadioButton::clicked, this, [&m] { m.setValue(true); });
+                sync();
+            }
+            break;
+        case K::ComboBox:
+            if (auto* cb = qobject_cast<QComboBox*>(w)) {
+                auto& m = static_cast<ListControl&>(c);
+                auto sync = [&m, cb] {
+                    syncCommon(m, cb);
+                    const QSignalBlocker block(cb);
+                    QStringList now;
+                    for (int i = 0; i < cb->count(); ++i) now << cb->itemText(i);
+                    if (now != m.items()) {
+                        cb->clear();
+                        cb->addItems(m.items());
+                    }
+                    cb->setCurrentIndex(m.listIndex());
+                };
+                m.setObserver(sync);
+                connect(cb, &QComboBox::activated, this, [&m](int i) { m.setListIndex(i); });
+                sync();
+            }
+            break;
+        case K::ListBox:
+            if (auto* lw = qobject_cast<QListWidget*>(w)) {
+                auto& m = static_cast<ListControl&>(c);
+                auto sync = [&m, lw] {
+                    syncCommon(m, lw);
+                    const QSignalBlocker block(lw);
+                    QStringList now;
+                    for (int i = 0; i < lw->count(); ++i) now << lw->item(i)->text();
+                    if (now != m.items()) {
+                        lw->clear();
+                        lw->addItems(m.items());
+                    }
+                    lw->setCurrentRow(m.listIndex());
+                };
+                m.setObserver(sync);
+                connect(lw, &QListWidget::itemClicked, this,
+                        [&m, lw](QListWidgetItem* item) { m.setListIndex(lw->row(item)); });
+                sync();
+            }
+            break;
+        case K::ProgressBar:
+            if (auto* p = qobject_cast<QProgressBar*>(w)) {
+                auto& m = static_cast<ProgressBar&>(c);
+                auto sync = [&m, p] {
+                    syncCommon(m, p);
+                    p->setRange(m.min(), std::max(m.min(), m.max()));
+                    p->setValue(m.value());
+                };
+                m.setObserver(sync);
+                sync();
+            }
+            break;
+        case K::Animation:
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                auto* view = new AnimationView(static_cast<Animation&>(c), l);
+                c.setObserver([view] { view->sync(); });
+                view->sync();
+            }
+            break;
+        case K::DatePicker:
+            if (auto* d = qobject_cast<QDateEdit*>(w)) {
+                auto& m = static_cast<DatePicker&>(c);
+                auto sync = [&m, d] {
+                    syncCommon(m, d);
+                    const QSignalBlocker block(d);
+                    d->setDate(oleToDate(m.value()));
+                };
+                m.setObserver(sync);
+                connect(d, &QDateEdit::userDateChanged, this,
+                        [&m](const QDate& date) { m.setValue(oleFromDate(date)); });
+                sync();
+            }
+            break;
+        case K::TabControl:
+            if (auto* t = qobject_cast<QTabWidget*>(w)) {
+                auto& m = static_cast<TabControl&>(c);
+                auto sync = [&m, t] {
+                    t->setEnabled(m.enabled());
+                    const QSignalBlocker block(t);
+                    for (int i = 0; i < std::min(m.count(), t->count()); ++i) {
+                        t->setTabText(i, m.tabCaption(i));
+                        t->setTabEnabled(i, m.tabEnabled(i));
+                    }
+                    t->setCurrentIndex(m.tab());
+                };
+                m.setObserver(sync);
+                connect(t, &QTabWidget::currentChanged, this, [&m](int i) { m.setTab(i); });
+                sync();
+            }
+            break;
+        case K::Grid:
+            if (auto* v = qobject_cast<QTableView*>(w)) {
+                auto& m = static_cast<Grid&>(c);
+                v->setModel(new GridTableModel(m, v));
+                auto sync = [&m, v] { syncCommon(m, v); };
+                m.setObserver(sync);
+                sync();
+            }
+            break;
+        case K::Chart:
+            break;
+    }
+}
+
+}  // namespace lt

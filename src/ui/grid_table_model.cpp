@@ -1,0 +1,54 @@
+#include "ui/grid_table_model.h"
+
+namespace lt {
+
+GridTableModel::GridTableModel(Grid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid) {
+    grid_.setChangeObserver([this](Grid::Change c, int first, int last) {
+        switch (c) {
+            case Grid::Change::BeginReset:
+                beginResetModel();
+                break;
+            case Grid::Change::EndReset:
+                endResetModel();
+                break;
+            case Grid::Change::BeginAppend:
+                beginInsertRows({}, first, last);
+                break;
+            case Grid::Change::EndAppend:
+                endInsertRows();
+                break;
+            case Grid::Change::CaptionsChanged:
+                emit headerDataChanged(Qt::Horizontal, first, last);
+                break;
+        }
+    });
+}
+
+GridTableModel::~GridTableModel() {
+    grid_.setChangeObserver(nullptr);
+}
+
+int GridTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.rowCount();
+}
+
+int GridTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.columns();
+}
+
+QVariant GridTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= grid_.rowCount() || index.column() >= grid_.columns())
+        return {};
+    if (role == Qt::DisplayRole) return grid_.row(index.row()).at(index.column());
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+    return {};
+}
+
+QVariant GridTableModel::headerData(int section, Qt::Orientation o, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (o == Qt::Horizontal) return section < grid_.columns() ? grid_.caption(section) : QVariant();
+    return section + 1;
+}
+
+}  // namespace lt

@@ -1,0 +1,81 @@
+// LinkTally: watches the Internet connection, times and prices each session.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSessionManager>
+
+#include "app/configuracion.h"
+#include "app/qt_timer_driver.h"
+#include "core/clock.h"
+#include "i18n/captions.h"
+#include "platform/file_locations.h"
+#include "platform/linux/single_instance.h"
+#include "platform/linux/termination_signals.h"
+#include "settings/default_settings.h"
+#include "ui/main_window.h"
+#include "ui/qt_message_box.h"
+
+namespace {
+
+QByteArray shippedDefaults() {
+    QFile f(QStringLiteral(":/Linktally.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("LinkTally"));
+    QApplication::setApplicationVersion(QStringLiteral("1.06"));
+    QApplication::setDesktopFileName(QStringLiteral("linktally"));
+    // The tray keeps the program alive while its window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const lt::AppFiles files =
+        lt::chooseFileLocations(lt::gatherLocationInputs(QCoreApplication::applicationDirPath()));
+    QDir().mkpath(files.settingsDir);
+    QDir().mkpath(files.dataDir);
+
+    lt::SingleInstance instance(files.lockPath());
+    if (!instance.acquire()) return 0;
+
+    lt::SystemClock clock;
+    lt::QtMessageBox messages;
+    QString error;
+    if (!lt::installDefaultSettings(files.settingsPath(), shippedDefaults(),
+                                    QLocale::system().name(), clock.date(), &error)) {
+        const int code = lt::defaultLanguageFor(QLocale::system().name());
+        const auto& m = lt::kMsgSettingsNotWritten;
+        messages.show(lt::MessageBox::Icon::Warning, QStringLiteral("LinkTally"),
+                      QString::fromUtf8(code == 1 ? m.spanish : m.english).arg(error));
+    }
+
+    lt::Configuracion logic(clock, messages, files);
+    lt::MainWindow window(logic);
+    messages.setParent(&window);
+    instance.setActivationHandler([&window] { window.restore(); });
+
+    lt::QtTimerDriver timers;
+    lt::MainForm& form = logic.form();
+    for (lt::TimerModel* t :
+         {&form.TiConexion, &form.TiTiempoConexion, &form.TiCostos, &form.TiServerInternet})
+        timers.add(*t);
+
+    // Logout, shutdown and SIGTERM end the program cleanly, never refused.
+    bool closed = false;
+    auto shutdown = [&logic, &closed] {
+        if (closed) return;
+        closed = true;
+        logic.shutdown();
+        QApplication::quit();
+    };
+    lt::TerminationSignals termination;
+    QObject::connect(&termination, &lt::TerminationSignals::terminationRequested, &app, shutdown);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&logic](QSessionManager&) { logic.shutdown(); });
+
+    logic.Form_Load();
+    return QApplication::exec();
+}

@@ -1,0 +1,130 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ui_tab_about.h"
+#include "ui_tab_configuration.h"
+#include "ui_tab_cost.h"
+#include "ui_tab_statistics.h"
+#include "ui_tab_status.h"
+
+namespace lt {
+
+namespace {
+template <class Ui>
+QWidget* makePage(QTabWidget* tabs) {
+    auto* page = new QWidget(tabs);
+    Ui ui;
+    ui.setupUi(page);
+    tabs->addTab(page, page->windowTitle());
+    return page;
+}
+}  // namespace
+
+MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent), logic_(logic) {
+    setObjectName(QStringLiteral("Configuracion"));
+    setWindowIcon(QIcon(QStringLiteral(":/linktally.svg")));
+    buildTabs();
+    unbound_ = binder_.bind(logic_.form().registry, this);
+    bindWindowState();
+    bindTray();
+}
+
+MainWindow::~MainWindow() {
+    logic_.form().window.observer = nullptr;
+    logic_.form().Systray.observer = nullptr;
+}
+
+void MainWindow::buildTabs() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("STabTiempos_Estado"));
+    makePage<Ui::TabStatus>(tabs_);
+    makePage<Ui::TabCost>(tabs_);
+    makePage<Ui::TabConfiguration>(tabs_);
+    makePage<Ui::TabStatistics>(tabs_);
+    makePage<Ui::TabAbout>(tabs_);
+    if (auto* icon = findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
+        icon->setPixmap(QIcon(QStringLiteral(":/linktally.svg")).pixmap(64, 64));
+    layout->addWidget(tabs_);
+    resize(780, 580);
+}
+
+void MainWindow::bindWindowState() {
+    WindowState& state = logic_.form().window;
+    state.observer = [this, &state] {
+        setWindowTitle(state.caption);
+        if (state.visible && isHidden()) {
+            if (!centred_ && screen()) {
+                // Centred on first showing.
+                move(screen()->availableGeometry().center() - rect().center());
+                centred_ = true;
+            }
+            showNormal();
+        } else if (!state.visible && !isHidden()) {
+            hide();
+        }
+    };
+    setWindowTitle(state.caption);
+}
+
+void MainWindow::bindTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
+    TrayState& state = logic_.form().Systray;
+    auto sync = [this, &state] {
+        tray_->setToolTip(state.tip);
+        tray_->setVisible(state.visible);
+    };
+    state.observer = sync;
+    connect(tray_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) {
+                // Only the left button brings the window back.
+                if (r == QSystemTrayIcon::Trigger) restore();
+            });
+    sync();
+}
+
+void MainWindow::restore() {
+    logic_.form().window.set(true, false);
+    if (isHidden() || isMinimized()) showNormal();
+    logic_.Form_Resize(false);
+    raise();
+    activateWindow();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::WindowStateChange) {
+        // Without a tray the window minimises normally, as there would be no way back.
+        if (isMinimized() && tray_)
+            logic_.Form_Resize(true);
+        else if (!isMinimized())
+            logic_.Form_Resize(false);
+    }
+    QWidget::changeEvent(e);
+}
+
+bool MainWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) logic_.Form_Activate();
+    return QWidget::event(e);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    switch (logic_.Form_Unload()) {
+        case CloseDecision::Refused:
+            e->ignore();
+            return;
+        case CloseDecision::QuitProgram:
+        case CloseDecision::CloseWindow:
+            e->accept();
+            QApplication::quit();
+            return;
+    }
+}
+
+}  // namespace lt

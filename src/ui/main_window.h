@@ -1,0 +1,44 @@
+#pragma once
+// The main window `Configuracion`: the five tab forms in the tab control, bound to the
+// form model, with the tray icon that stands in for it while minimised.
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <memory>
+
+#include "app/configuracion.h"
+#include "ui/binder.h"
+
+class QTabWidget;
+
+namespace lt {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Configuracion& logic, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Brings the window back from the tray or from behind other windows.
+    void restore();
+    QStringList unboundControls() const { return unbound_; }
+    QTabWidget* tabs() const { return tabs_; }
+
+  protected:
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+
+  private:
+    void buildTabs();
+    void bindWindowState();
+    void bindTray();
+
+    Configuracion& logic_;
+    QTabWidget* tabs_ = nullptr;
+    Binder binder_;
+    QStringList unbound_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    bool centred_ = false;
+};
+
+}  // namespace lt

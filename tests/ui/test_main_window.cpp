@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/configuracion.h"
+#include "core/clock.h"
+#include "support/test_support.h"
+#include "ui/main_window.h"
+
+using namespace lt;
+
+namespace {
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+}  // namespace
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) new QApplication(argc, argv);
+    }
+    QTemporaryDir dir;
+    FakeClock clock;
+    test::RecordingMessageBox messages;
+    Configuracion logic{clock, messages, AppFiles{dir.path(), dir.path()}};
+};
+
+TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
+    MainWindow window(logic);
+    EXPECT_TRUE(window.unboundControls().isEmpty())
+        << window.unboundControls().join(", ").toStdString();
+    ASSERT_EQ(window.tabs()->count(), 5);
+    logic.Form_Load();
+
+    MainForm& f = logic.form();
+    // Model to view: captions, texts, visibility, tab captions, grid header.
+    EXPECT_EQ(window.tabs()->tabText(0), QStringLiteral("Status"));
+    auto* estado = window.findChild<QLabel*>(QStringLiteral("LbTIEStadoE_Estado"));
+    ASSERT_NE(estado, nullptr);
+    EXPECT_EQ(estado->text(), QStringLiteral("DISCONNECTED"));
+    f.TxTITiempoConexion_Estado.setText(QStringLiteral("27:15:03"));
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("TxTITiempoConexion_Estado"))->text(),
+              QStringLiteral("27:15:03"));
+    auto* grid = window.findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
+    ASSERT_NE(grid->model(), nullptr);
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(),
+              QStringLiteral("Connection Time:"));
+    f.MSFlexGrid_Estado.appendRow({QStringLiteral("05/12/2026"), QStringLiteral("10:00:00")});
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("05/12/2026"));
+
+    // View to model: typing, ticking, choosing.
+    auto* iva = window.findChild<QLineEdit*>(QStringLiteral("TxImpuestos_Costo"));
+    int changes = 0;
+    f.TxImpuestos_Costo.Change = [&] { ++changes; };
+    QTest::keyClicks(iva, QStringLiteral("21"));
+    EXPECT_EQ(f.TxImpuestos_Costo.text(), iva->text());
+    EXPECT_EQ(changes, 2);
+
+    auto* reduccion = window.findChild<QCheckBox*>(QStringLiteral("CkReduccionCosto_Costo"));
+    reduccion->click();
+    EXPECT_EQ(f.CkReduccionCosto_Costo.value(), 1);
+    reduccion->click();
+    EXPECT_EQ(f.CkReduccionCosto_Costo.value(), 0);  // never grey from a click
+
+    window.findChild<QRadioButton*>(QStringLiteral("OpCostoPorDia_Costo"))->click();
+    EXPECT_EQ(logic.estado().AjusteCosto, QStringLiteral("D"));
+    EXPECT_TRUE(f.FrCostoPorDia_Costo.visible());
+
+    // Choosing Spanish in the list switches every caption at once.
+    auto* idiomas = window.findChild<QListWidget*>(QStringLiteral("LsIdiomas"));
+    QTest::mouseClick(idiomas->viewport(), Qt::LeftButton, {},
+                      idiomas->visualItemRect(idiomas->item(1)).center());
+    EXPECT_EQ(logic.estado().CodigoIdioma, 1);
+    EXPECT_EQ(estado->text(), QStringLiteral("DESCONECTADO"));
+    EXPECT_EQ(window.tabs()->tabText(3), QStringLiteral("Estadisticas"));
+
+    // Guarded controls start locked.
+    EXPECT_FALSE(window.findChild<QCheckBox*>(QStringLiteral("CkAbadonaAplicacion_Configuracion"))
+                     ->isEnabled());
+}
+
+TEST_F(MainWindowTest, SwitchingTabsReachesTheModel) {
+    MainWindow window(logic);
+    logic.Form_Load();
+    logic.form().OpLineal_Estadisticas.setValue(true);
+    window.tabs()->setCurrentIndex(3);
+    EXPECT_EQ(logic.form().STabTiempos_Estado.tab(), 3);
+    EXPECT_TRUE(logic.form().OpBarras_Estadisticas.value());
+}
