@@ -18,6 +18,7 @@ MainForm::MainForm() {
                                      QString::fromUtf8(grid[static_cast<size_t>(col)].spanish));
 
     LbTIEStadoE_Estado.setCaption(QStringLiteral("DESCONECTADO"));
+    LbDescripcion_AcercaDe.setCaption(QString::fromUtf8(kAboutDescription.spanish));
     LbPrueba.setCaption(QStringLiteral("00:00:00"));
     LbCOCostoAcumulado_Estado.setCaption(QStringLiteral("Costo acumulado desde el :"));
     CdConectar.setCaption(QStringLiteral("C"));

@@ -239,6 +239,7 @@ struct MainForm {
 
     // About tab.
     LT_CONTROL(Frame, FrAcercaDe_AcercaDe);
+    LT_CONTROL(Label, LbDescripcion_AcercaDe);
 
     FrChicoForm FrChico;
     DialogoForm Dialogo;

@@ -74,6 +74,11 @@ inline constexpr Bilingual kGridCost{"Cost:", "Costo:"};
 inline constexpr Bilingual kGridAccumulatedCost{"Accumulate Cost:", "Costo Acumulado"};
 
 // Followed by the date the accumulation started and ":".
+// The About tab's line on what the program does.
+inline constexpr Bilingual kAboutDescription{
+    "Measures the time and cost of your Internet connections.",
+    "Mide el tiempo y el costo de sus conexiones a Internet."};
+
 inline constexpr Bilingual kCostAddFrom{"Cost add from ", "Costo acumulado desde el "};
 
 // ---- Time server and clock guard ---------------------------------------------------

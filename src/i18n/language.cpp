@@ -16,6 +16,8 @@ void applyCaptions(MainForm& form, int code) {
             if (c) c->setCaption(QString::fromUtf8(code == 0 ? e.english : e.spanish));
         }
     }
+    form.LbDescripcion_AcercaDe.setCaption(QString::fromUtf8(code == 0 ? kAboutDescription.english
+                                                                      : kAboutDescription.spanish));
 }
 
 }  // namespace lt

@@ -15,6 +15,13 @@
 namespace lt {
 
 namespace {
+QIcon appIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/linktally-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 template <class Ui>
 QWidget* makePage(QTabWidget* tabs) {
     auto* page = new QWidget(tabs);
@@ -27,7 +34,7 @@ QWidget* makePage(QTabWidget* tabs) {
 
 MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent), logic_(logic) {
     setObjectName(QStringLiteral("Configuracion"));
-    setWindowIcon(QIcon(QStringLiteral(":/linktally.svg")));
+    setWindowIcon(appIcon());
     buildTabs();
     unbound_ = binder_.bind(logic_.form().registry, this);
     bindWindowState();
@@ -50,7 +57,7 @@ void MainWindow::buildTabs() {
     makePage<Ui::TabStatistics>(tabs_);
     makePage<Ui::TabAbout>(tabs_);
     if (auto* icon = findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
-        icon->setPixmap(QIcon(QStringLiteral(":/linktally.svg")).pixmap(64, 64));
+        icon->setPixmap(appIcon().pixmap(64, 64));
     layout->addWidget(tabs_);
     resize(780, 580);
 }

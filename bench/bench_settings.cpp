@@ -1,0 +1,44 @@
+// The whole settings record between the file and the form.
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "settings/settings_store.h"
+#include "support/sample_settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct Fixture {
+    Fixture() {
+        lt::test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), lt::sample::sampleSettingsFile());
+        form.CbServidoresDeTiempo.addItem(QStringLiteral("Not servers...."));
+        for (int i = 0; i < 11; ++i) form.CbServidoresDeTiempo.addItem(QStringLiteral("server"));
+    }
+    QTemporaryDir dir;
+    lt::MainForm form;
+    lt::EstadoMonitor estado;
+    lt::ParametrosMonitor params;
+    lt::FakeClock clock;
+    lt::test::RecordingMessageBox messages;
+    lt::SettingsStore store{dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params,
+                            clock, messages};
+};
+
+void BM_LeerINI(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) f.store.LeerINI();
+}
+BENCHMARK(BM_LeerINI)->Unit(benchmark::kMicrosecond);
+
+void BM_GuardarINI(benchmark::State& state) {
+    Fixture f;
+    f.store.LeerINI();
+    for (auto _ : state) benchmark::DoNotOptimize(f.store.GuardarINI());
+}
+BENCHMARK(BM_GuardarINI)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
