@@ -146,20 +146,16 @@ void Configuracion::STabTiempos_Estado_Click(int /*previousTab*/) {
     if (form_.STabTiempos_Estado.tab() == 3) form_.OpBarras_Estadisticas.setValue(true);
 }
 
-void Configuracion::OpCostoPorDia_Costo_Click() {
-    form_.FrCostoPorDia_Costo.setVisible(true);
-    form_.FrCostoPorSemana_Costo.setVisible(false);
-    estado_.AjusteCosto = QStringLiteral("D");
-    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("AjusteCosto"),
-                              QStringLiteral("D"));
-}
+void Configuracion::OpCostoPorDia_Costo_Click() { chooseTariffForm(true); }
 
-void Configuracion::OpCostoPorSemana_Costo_Click() {
-    form_.FrCostoPorSemana_Costo.setVisible(true);
-    form_.FrCostoPorDia_Costo.setVisible(false);
-    estado_.AjusteCosto = QStringLiteral("S");
+void Configuracion::OpCostoPorSemana_Costo_Click() { chooseTariffForm(false); }
+
+void Configuracion::chooseTariffForm(bool perDay) {
+    form_.FrCostoPorDia_Costo.setVisible(perDay);
+    form_.FrCostoPorSemana_Costo.setVisible(!perDay);
+    estado_.AjusteCosto = perDay ? QStringLiteral("D") : QStringLiteral("S");
     settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("AjusteCosto"),
-                              QStringLiteral("S"));
+                              estado_.AjusteCosto);
 }
 
 void Configuracion::LsIdiomas_Click() {

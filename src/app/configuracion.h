@@ -55,6 +55,7 @@ class Configuracion {
     void STabTiempos_Estado_Click(int previousTab);
     void OpCostoPorDia_Costo_Click();
     void OpCostoPorSemana_Costo_Click();
+    void chooseTariffForm(bool perDay);
     // Filled by the subsystems that come with later steps.
     void CargarDeBaseDeDatosVisuakizarGrilla();
     void TipoDeInterrupcionConexion();

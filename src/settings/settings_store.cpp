@@ -214,20 +214,16 @@ void SettingsStore::addOtherKeys() {
             p.ServerTime = strictInteger(e.ServerTime).value_or(0);
             return e.ServerTime;
         });
-    add(
-        "UbicacionInicio", "Izquierda",
-        [&f, &p](const Value& v) {
-            const auto n = strictReal(text(v));
-            f.FrChico.left = p.Izquierda = n ? static_cast<float>(*n) : kDefaultTwips;
-        },
-        [&f, &p] { return formatSingle(p.Izquierda = f.FrChico.left); });
-    add(
-        "UbicacionInicio", "Top",
-        [&f, &p](const Value& v) {
-            const auto n = strictReal(text(v));
-            f.FrChico.top = p.Top = n ? static_cast<float>(*n) : kDefaultTwips;
-        },
-        [&f, &p] { return formatSingle(p.Top = f.FrChico.top); });
+    auto position = [](float& coordinate, float& field) {
+        return std::pair<std::function<void(const Value&)>, std::function<QString()>>{
+            [&coordinate, &field](const Value& v) {
+                const auto n = strictReal(text(v));
+                coordinate = field = n ? static_cast<float>(*n) : kDefaultTwips;
+            },
+            [&coordinate, &field] { return formatSingle(field = coordinate); }};
+    };
+    addPair("UbicacionInicio", "Izquierda", position(f.FrChico.left, p.Izquierda));
+    addPair("UbicacionInicio", "Top", position(f.FrChico.top, p.Top));
 }
 
 void SettingsStore::LeerINI() {
