@@ -4,16 +4,24 @@ BUILD ?= build
 JOBS ?= 2
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev \
 	libqt6svg6 qt6-qpa-plugins libsqlite3-dev sqlite3 googletest libgtest-dev libgmock-dev \
-	libbenchmark-dev xvfb xauth imagemagick dbus-daemon fonts-dejavu-core
+	libbenchmark-dev libxcb1-dev xvfb xauth imagemagick dbus-daemon fonts-dejavu-core
+# Only for the figures and screenshots measured on the real window.
+TOOL_PACKAGES := xdotool x11-utils openbox
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench screenshot clean
+.PHONY: all deps tool-deps install-packages configure build run test bench screenshot clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages LIST="$(PACKAGES)"
+
+tool-deps:
+	@$(MAKE) --no-print-directory install-packages LIST="$(TOOL_PACKAGES)"
+
+install-packages:
+	@missing=$$(for p in $(LIST); do \
 		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
@@ -35,10 +43,10 @@ run: build
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-bench: build
+bench: build tool-deps
 	./scripts/run-benchmarks $(BUILD)
 
-screenshot: build
+screenshot: build tool-deps
 	./scripts/screenshot $(BUILD)/linktally screenshots
 
 clean:

@@ -1,5 +1,7 @@
 #include "app/configuracion.h"
 
+#include <QFileInfo>
+
 #include "core/clock.h"
 #include "core/conversions.h"
 #include "core/text_format.h"
@@ -20,12 +22,44 @@ const QStringList& Configuracion::timeServers() {
     return servers;
 }
 
-Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles files)
+Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles files,
+                             ConnectionProbe& probe, ConnectionCutter& cutter)
     : clock_(clock),
       messages_(messages),
       files_(std::move(files)),
-      settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_) {
+      settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_),
+      lock_(form_, estado_),
+      cost_(form_, estado_, clock_, settings_),
+      connection_(form_, estado_, clock_, probe, cutter),
+      session_(form_, estado_, clock_, cost_, lock_, settings_, animationPath(),
+               SessionHooks{
+                   .checkViolacionTiempoPC = {},
+                   .interrupcionProgramada = {},
+                   .tiServerInternet = {},
+                   .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
+                   .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
+                   .graficaPorSesion = [this] { GraficaPorSesion(); },
+               }),
+      store_(files_.historyPath()),
+      history_(form_, estado_, clock_, store_, settings_, messages_) {
     wireEvents();
+    wireTimers();
+}
+
+void Configuracion::TiCostos_Timer() {
+    cost_.TiCostos_Timer();
+    if (estado_.Conectado) history_.checkpoint();
+}
+
+QString Configuracion::animationPath() const {
+    const QString beside = files_.animationPath();
+    return QFileInfo::exists(beside) ? beside : QStringLiteral(":/linktally.gif");
+}
+
+void Configuracion::wireTimers() {
+    form_.TiConexion.setHandler([this] { connection_.TiConexion_Timer(); });
+    form_.TiTiempoConexion.setHandler([this] { session_.TiTiempoConexion_Timer(); });
+    form_.TiCostos.setHandler([this] { TiCostos_Timer(); });
 }
 
 void Configuracion::wireEvents() {
@@ -46,6 +80,10 @@ void Configuracion::wireEvents() {
         form_.LbConexionVia_Estado.setVisible(true);
     };
     f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
+    f.CdLimpiarBase_Configuracion.Click = [this] { history_.CdLimpiarBase_Configuracion_Click(); };
+    f.MSFlexGrid_Estado.CaptionClick = [this](int column) {
+        history_.MSFlexGrid_Estado_CaptionClick(column);
+    };
 }
 
 void Configuracion::fillTimeServerList() {
@@ -62,7 +100,8 @@ void Configuracion::Form_Load() {
     fillTimeServerList();
     estado_.FechaArranque = clock_.date();
     settings_.LeerINI();
-    CargarDeBaseDeDatosVisuakizarGrilla();
+    history_.abrir();
+    history_.CargarDeBaseDeDatosVisuakizarGrilla();
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
 
     const QString acumulado = form_.TxTiempoAcumulado_Estado.text();
@@ -146,9 +185,13 @@ void Configuracion::STabTiempos_Estado_Click(int /*previousTab*/) {
     if (form_.STabTiempos_Estado.tab() == 3) form_.OpBarras_Estadisticas.setValue(true);
 }
 
-void Configuracion::OpCostoPorDia_Costo_Click() { chooseTariffForm(true); }
+void Configuracion::OpCostoPorDia_Costo_Click() {
+    chooseTariffForm(true);
+}
 
-void Configuracion::OpCostoPorSemana_Costo_Click() { chooseTariffForm(false); }
+void Configuracion::OpCostoPorSemana_Costo_Click() {
+    chooseTariffForm(false);
+}
 
 void Configuracion::chooseTariffForm(bool perDay) {
     form_.FrCostoPorDia_Costo.setVisible(perDay);
@@ -183,28 +226,13 @@ void Configuracion::LeyendaGrillaFilaCero() {
 }
 
 void Configuracion::BarraDeProgreso() {
-    ProgressBar& bar = form_.ProgressBar_Estado;
-    if (estado_.QueDia == QLatin1String("N") || form_.CkDespuesDeLa_Configuracion.value() == 1) {
-        bar.setEnabled(false);
-        bar.setVisible(false);
-        return;
-    }
-    bar.setEnabled(true);
-    bar.setVisible(true);
-    bar.setMin(0);
-    bar.setMax(static_cast<int>(leadingNumber(form_.TxDespuesDe_Configuracion.text()) * 60.0));
-    // The accumulated hours may run past two digits; minutes follow the first colon.
-    const QString prueba = form_.LbPrueba.caption();
-    const auto colon = prueba.indexOf(QLatin1Char(':'));
-    if (colon < 0) return;
-    const int minutes = static_cast<int>(leadingNumber(prueba.left(colon))) * 60 +
-                        static_cast<int>(leadingNumber(prueba.mid(colon + 1, 2)));
-    bar.setValue(minutes);
+    session_.BarraDeProgreso();
 }
 
-void Configuracion::CargarDeBaseDeDatosVisuakizarGrilla() {}
 void Configuracion::TipoDeInterrupcionConexion() {}
 void Configuracion::LeyendaStatusProgramacion() {}
-void Configuracion::GraficaPorSesion() {}
+void Configuracion::GraficaPorSesion() {
+    form_.STabTiempos_Estado.setTabEnabled(3, estado_.CantidadSesiones != 0);
+}
 
 }  // namespace lt

@@ -4,10 +4,17 @@
 #include <QString>
 #include <functional>
 
+#include "app/connection_check.h"
 #include "app/estado_monitor.h"
 #include "app/main_form.h"
+#include "app/session_clock.h"
+#include "cost/cost_calculator.h"
+#include "history/history_store.h"
+#include "history/session_history.h"
+#include "platform/connection.h"
 #include "platform/file_locations.h"
 #include "settings/parametros_monitor.h"
+#include "settings/settings_lock.h"
 #include "settings/settings_store.h"
 
 namespace lt {
@@ -24,7 +31,8 @@ enum class CloseDecision {
 
 class Configuracion {
   public:
-    Configuracion(const Clock& clock, MessageBox& messages, AppFiles files);
+    Configuracion(const Clock& clock, MessageBox& messages, AppFiles files, ConnectionProbe& probe,
+                  ConnectionCutter& cutter);
     Configuracion(const Configuracion&) = delete;
     Configuracion& operator=(const Configuracion&) = delete;
 
@@ -32,6 +40,11 @@ class Configuracion {
     EstadoMonitor& estado() { return estado_; }
     const ParametrosMonitor& parametros() const { return params_; }
     SettingsStore& settings() { return settings_; }
+    ConnectionCheck& connection() { return connection_; }
+    SessionClock& sessionClock() { return session_; }
+    CostCalculator& cost() { return cost_; }
+    SessionHistory& history() { return history_; }
+    HistoryStore& historyStore() { return store_; }
     const AppFiles& files() const { return files_; }
 
     void Form_Load();
@@ -56,11 +69,13 @@ class Configuracion {
     void OpCostoPorDia_Costo_Click();
     void OpCostoPorSemana_Costo_Click();
     void chooseTariffForm(bool perDay);
+    void TiCostos_Timer();
     // Filled by the subsystems that come with later steps.
-    void CargarDeBaseDeDatosVisuakizarGrilla();
     void TipoDeInterrupcionConexion();
     void LeyendaStatusProgramacion();
     void GraficaPorSesion();
+    void wireTimers();
+    QString animationPath() const;
 
     const Clock& clock_;
     MessageBox& messages_;
@@ -69,6 +84,12 @@ class Configuracion {
     EstadoMonitor estado_;
     ParametrosMonitor params_;
     SettingsStore settings_;
+    SettingsLock lock_;
+    CostCalculator cost_;
+    ConnectionCheck connection_;
+    SessionClock session_;
+    HistoryStore store_;
+    SessionHistory history_;
 };
 
 }  // namespace lt

@@ -13,6 +13,9 @@ struct EstadoMonitor {
     OleDate InicioAcumulado = 0;
     float CostoParcial = 0;
     float TimerInicioTramo = 0;
+    // The wall-clock instant of TimerInicioTramo (0 when no session is priced): pricing
+    // splits the time since then at band edges and midnights.
+    OleDate InicioTramo = 0;
     OleDate FechaArranque = 0;
     float CostoAcumuladoPorSesion = 0;
     float CostoReducido = 0;

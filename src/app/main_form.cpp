@@ -29,6 +29,7 @@ MainForm::MainForm() {
     TxDiasAcumuladosInterrupcionProgramada_Estado.setVisible(false);
     LbConexionVia_Estado.setVisible(false);
     LbEstadoRelojServer_Estado.setVisible(false);
+    LbAvisoCorte_Estado.setVisible(false);
     ProgressBar_Estado.setVisible(false);
     ProgressBar_Estado.setEnabled(false);
     window.caption = QStringLiteral("LinkTally");

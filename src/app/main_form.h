@@ -126,6 +126,8 @@ struct MainForm {
     LT_CONTROL(Label, LbCOCostoAcumulado_Estado);
     LT_CONTROL(Label, LbConexionVia_Estado);
     LT_CONTROL(Label, LbEstadoRelojServer_Estado);
+    // Says that a scheduled cut found nothing this program can end.
+    LT_CONTROL(Label, LbAvisoCorte_Estado);
     LT_CONTROL(Label, LbPrueba);
     LT_CONTROL(Label, LbTiempoAcumulado_Estado);
     LT_CONTROL(Label, LbDesdeHasta_Estado);

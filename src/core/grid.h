@@ -30,6 +30,9 @@ class Grid final : public Control {
     // Reorders the rows (sorting); the rows' texts stay as they are.
     void reorder(const std::vector<int>& order);
 
+    // A click on the caption of a column.
+    std::function<void(int column)> CaptionClick;
+
     void setChangeObserver(std::function<void(Change, int first, int last)> o) {
         changeObserver_ = std::move(o);
     }

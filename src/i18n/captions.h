@@ -64,6 +64,14 @@ inline constexpr Bilingual kViaProxy{" - Connection via a Proxy", " - Conexion v
 inline constexpr Bilingual kModemBusy{"Connection Via Modem but modem is busy",
                                       "Conexion Via Modem pero el modem esta ocupado"};
 
+// A scheduled cut that found no connection this program can end (a LAN without a
+// connection manager): said once on the status tab, the session goes on.
+inline constexpr Bilingual kMsgCannotCut{
+    "The scheduled cut could not end this connection: no dial-up or managed connection "
+    "was found. The session goes on.",
+    "El corte programado no pudo terminar esta conexión: no se encontró una conexión "
+    "telefónica ni administrada. La sesión continúa."};
+
 // ---- History grid and accumulated cost ---------------------------------------------
 
 inline constexpr Bilingual kGridDate{"Date", "Fecha:"};

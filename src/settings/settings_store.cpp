@@ -8,6 +8,7 @@
 #include "core/conversions.h"
 #include "core/text_format.h"
 #include "i18n/captions.h"
+#include "i18n/notices.h"
 #include "platform/message_box.h"
 
 namespace lt {
@@ -271,11 +272,8 @@ void SettingsStore::reportWriteFailure(const QString& why) {
     // Once per run of failures: a full disk must not raise a box on every tick.
     if (failureReported_) return;
     failureReported_ = true;
-    const char* t = pickText(estado_.CodigoIdioma, kMsgSettingsNotWritten.english,
-                             kMsgSettingsNotWritten.spanish);
-    const QString message = QString::fromUtf8(t ? t : kMsgSettingsNotWritten.english).arg(why);
-    messages_.show(MessageBox::Icon::Warning, QStringLiteral("LinkTally"),
-                   message + QStringLiteral("\n") + path_);
+    showNotice(messages_, estado_.CodigoIdioma, kMsgSettingsNotWritten,
+               why + QStringLiteral(" (") + path_ + QLatin1Char(')'));
 }
 
 }  // namespace lt

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -58,6 +59,7 @@ class AnimationView : public QObject {
   public:
     AnimationView(Animation& model, QLabel* label) : QObject(label), model_(model), label_(label) {
         label->installEventFilter(this);
+        label->window()->installEventFilter(this);
     }
     void sync() {
         syncCommon(model_, label_);
@@ -75,14 +77,16 @@ class AnimationView : public QObject {
         update();
     }
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Show || e->type() == QEvent::Hide) update();
+        const auto t = e->type();
+        if (t == QEvent::Show || t == QEvent::Hide || t == QEvent::WindowStateChange) update();
         return QObject::eventFilter(o, e);
     }
 
   private:
     void update() {
         if (!movie_) return;
-        const bool run = model_.playing() && label_->isVisible();
+        const bool run =
+            model_.playing() && label_->isVisible() && !label_->window()->isMinimized();
         if (run && movie_->state() != QMovie::Running) movie_->start();
         if (!run && movie_->state() == QMovie::Running) movie_->setPaused(true);
     }
@@ -288,6 +292,9 @@ void Binder::bindControl(Control& c, QWidget* w) {
             if (auto* v = qobject_cast<QTableView*>(w)) {
                 auto& m = static_cast<Grid&>(c);
                 v->setModel(new GridTableModel(m, v));
+                connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this, [&m](int col) {
+                    if (m.CaptionClick) m.CaptionClick(col);
+                });
                 auto sync = [&m, v] { syncCommon(m, v); };
                 m.setObserver(sync);
                 sync();

@@ -1,5 +1,6 @@
 // LinkTally: watches the Internet connection, times and prices each session.
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -10,6 +11,8 @@
 #include "core/clock.h"
 #include "i18n/captions.h"
 #include "platform/file_locations.h"
+#include "platform/linux/linux_connection_cutter.h"
+#include "platform/linux/linux_connection_probe.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/termination_signals.h"
 #include "settings/default_settings.h"
@@ -52,7 +55,9 @@ int main(int argc, char* argv[]) {
                       QString::fromUtf8(code == 1 ? m.spanish : m.english).arg(error));
     }
 
-    lt::Configuracion logic(clock, messages, files);
+    lt::LinuxConnectionProbe probe(QStringLiteral("/"), lt::LinuxConnectionProbe::proxyFromEnvironment());
+    lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
+    lt::Configuracion logic(clock, messages, files, probe, cutter);
     lt::MainWindow window(logic);
     messages.setParent(&window);
     instance.setActivationHandler([&window] { window.restore(); });

@@ -4,7 +4,15 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "platform/connection.h"
 #include "platform/message_box.h"
+
+#include <ostream>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace lt::test {
 
@@ -20,6 +28,31 @@ class RecordingMessageBox final : public MessageBox {
         shown.push_back({icon, title, text});
     }
     std::vector<Shown> shown;
+};
+
+// A connection whose state the test sets.
+class FakeProbe final : public ConnectionProbe {
+  public:
+    ConnectionState query() override {
+        ++queries;
+        return state;
+    }
+    void setOnline(bool on, std::uint32_t flags = kFlagLan) { state = {on, on ? flags : 0}; }
+    ConnectionState state;
+    int queries = 0;
+};
+
+// Records cuts; ends `ends` connections on each (0: nothing it could end).
+class FakeCutter final : public ConnectionCutter {
+  public:
+    int hangUp() override {
+        ++calls;
+        if (probe && ends > 0) probe->setOnline(false);
+        return ends;
+    }
+    int ends = 1;
+    int calls = 0;
+    FakeProbe* probe = nullptr;  // goes off line when a cut ends something
 };
 
 QString readFile(const QString& path);

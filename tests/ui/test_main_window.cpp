@@ -32,7 +32,9 @@ class MainWindowTest : public ::testing::Test {
     QTemporaryDir dir;
     FakeClock clock;
     test::RecordingMessageBox messages;
-    Configuracion logic{clock, messages, AppFiles{dir.path(), dir.path()}};
+    test::FakeProbe probe;
+    test::FakeCutter cutter;
+    Configuracion logic{clock, messages, AppFiles{dir.path(), dir.path()}, probe, cutter};
 };
 
 TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {

@@ -1,0 +1,66 @@
+#include "app/connection_check.h"
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "i18n/captions.h"
+
+namespace lt {
+
+void ConnectionCheck::TiConexion_Timer() {
+    CheckInternetConn();
+    if (!estado_.Conectado) {
+        form_.TiServerInternet.setEnabled(false);
+        return;
+    }
+    form_.TiServerInternet.setEnabled(form_.CbServidoresDeTiempo.listIndex() != 0);
+    form_.TiCostos.setEnabled(true);
+    if (!PrimeraConexionVista) {
+        PrimeraConexionVista = true;
+        estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+    }
+}
+
+void ConnectionCheck::CheckInternetConn() {
+    const ConnectionState state = probe_.query();
+    estado_.Conectado = state.online;
+    form_.LbConexionVia_Estado.setVisible(state.online);
+
+    // Spanish for every code but English's, unlike the other texts.
+    const bool english = estado_.CodigoIdioma == 0;
+    auto pick = [english](const Bilingual& b) {
+        return QString::fromUtf8(english ? b.english : b.spanish);
+    };
+    QString caption;
+    if (state.flags & kFlagModem) caption = pick(kViaModem);
+    if (state.flags & kFlagLan) caption += pick(kViaLan);
+    if (state.flags & kFlagProxy) caption += pick(kViaProxy);
+    if (state.flags & kFlagModemBusy) caption = pick(kModemBusy);
+    form_.LbConexionVia_Estado.setCaption(caption);
+}
+
+int ConnectionCheck::HungUp() {
+    return cutter_.hangUp();
+}
+
+bool ConnectionCheck::cortarConexion() {
+    if (HungUp() > 0) {
+        corteImposibleAvisado_ = false;
+        estado_.Conectado = false;
+        return true;
+    }
+    avisarCorteImposible();
+    return false;
+}
+
+void ConnectionCheck::avisarCorteImposible() {
+    if (corteImposibleAvisado_) return;
+    corteImposibleAvisado_ = true;
+    if (const char* t =
+            pickText(estado_.CodigoIdioma, kMsgCannotCut.english, kMsgCannotCut.spanish)) {
+        form_.LbAvisoCorte_Estado.setCaption(QString::fromUtf8(t));
+        form_.LbAvisoCorte_Estado.setVisible(true);
+    }
+}
+
+}  // namespace lt

@@ -1,0 +1,182 @@
+#include "app/session_clock.h"
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "core/conversions.h"
+#include "core/text_format.h"
+#include "cost/cost_calculator.h"
+#include "i18n/captions.h"
+#include "settings/settings_lock.h"
+#include "settings/settings_store.h"
+
+namespace lt {
+
+namespace {
+
+void call(const std::function<void()>& f) {
+    if (f) f();
+}
+
+// Hours of a "h:mm:ss" text, however many digits they have.
+int leadingHours(const QString& text) {
+    const auto colon = text.indexOf(QLatin1Char(':'));
+    return static_cast<int>(leadingNumber(colon < 0 ? text : text.left(colon)));
+}
+
+}  // namespace
+
+SessionClock::SessionClock(MainForm& form, EstadoMonitor& estado, const Clock& clock,
+                           CostCalculator& cost, SettingsLock& lock, SettingsStore& settings,
+                           QString animationPath, SessionHooks hooks)
+    : form_(form),
+      estado_(estado),
+      clock_(clock),
+      cost_(cost),
+      lock_(lock),
+      settings_(settings),
+      animationPath_(std::move(animationPath)),
+      hooks_(std::move(hooks)) {}
+
+int SessionClock::intervaloSesion() const {
+    const double seconds = roundHalfEven(
+        leadingNumber(form_.TxIntervaloTiempoConexion_Configuracion.text().trimmed()));
+    return seconds >= 1 && seconds <= 3600 ? static_cast<int>(seconds) * 1000 : 5000;
+}
+
+void SessionClock::TiTiempoConexion_Timer() {
+    if (estado_.Conectado) {
+        avanzarSesion();
+        return;
+    }
+    const QString state = form_.LbTIEStadoE_Estado.caption().left(1);
+    if (state == QLatin1String("D")) {
+        // The next session starts at the last tick that saw the line down.
+        estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+        detenerAnimaciones();
+    } else if (state == QLatin1String("C")) {
+        cerrarSesion();
+    }
+}
+
+void SessionClock::avanzarSesion() {
+    MainForm& f = form_;
+    BarraDeProgreso();
+    lock_.DeshabilitarModificacionVariables();
+    f.Systray.setTip(f.TxTITiempoConexion_Estado.text() + QLatin1Char('-') +
+                     f.TxCOCostoConexionActual_Estado.text());
+    f.TiTiempoConexion.setInterval(intervaloSesion());
+    if (!AnimacionIniciada) iniciarAnimacion();
+    f.FrChico.LbTiempo.setCaption(f.TxTITiempoConexion_Estado.text());
+    f.FrChico.LbCosto.setCaption(f.TxCOCostoConexionActual_Estado.text());
+    if (const char* t = pickText(estado_.CodigoIdioma, kConnected.english, kConnected.spanish))
+        f.LbTIEStadoE_Estado.setCaption(QString::fromUtf8(t));
+    f.TxISFecha_Estado.setText(formatDate(estado_.InicioSesion));
+    f.TxISHora_Estado.setText(formatTime(estado_.InicioSesion));
+    if (f.CbServidoresDeTiempo.listIndex() != 0) {
+        if (estado_.PrimerTickHecho) call(hooks_.checkViolacionTiempoPC);
+        estado_.PrimerTickHecho = true;
+    }
+    const OleDate now = clock_.now();
+    f.TxTAFecha_Estado.setText(formatDate(now));
+    f.TxTAHora_Estado.setText(formatTime(now));
+    f.TxTITiempoConexion_Estado.setText(formatDuration(now - estado_.InicioSesion));
+    f.TxTiempoAcumulado_Estado.setText(
+        formatTime(estado_.TiempoAcumuladoBase + (now - estado_.InicioAcumulado)));
+    f.LbPrueba.setCaption(formatTwoDigits(estado_.HorasAcumuladas) +
+                          f.TxTiempoAcumulado_Estado.text().right(6));
+    if (estado_.InicioTramo == 0) cost_.iniciarTramo();
+    contarHora();
+    call(hooks_.interrupcionProgramada);
+}
+
+void SessionClock::contarHora() {
+    const QString acumulado = form_.TxTiempoAcumulado_Estado.text();
+    const int hour = leadingHours(acumulado);
+    const bool counted =
+        (acumulado.startsWith(QLatin1String("00")) && estado_.HoraAnterior == 23) ||
+        (!HoraContadaAntes && hour > estado_.HoraAnterior);
+    if (!counted) {
+        HoraContadaAntes = false;
+        return;
+    }
+    ++estado_.HorasAcumuladas;
+    form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(
+        formatTwoDigits(estado_.HorasAcumuladas));
+    form_.LbPrueba.setCaption(formatTwoDigits(estado_.HorasAcumuladas) + acumulado.right(6));
+    estado_.HoraAnterior = (estado_.HoraAnterior + 1) % 24;
+    HoraContadaAntes = true;
+}
+
+void SessionClock::cerrarSesion() {
+    MainForm& f = form_;
+    f.Systray.setTip(QStringLiteral("LinkTally"));
+    lock_.HabilitarModificacionVariables();
+    detenerAnimaciones();
+    AnimacionIniciada = false;
+    estado_.PasoServidorTiempo = 6;
+    call(hooks_.tiServerInternet);
+    cost_.TiCostos_Timer();  // the final pricing, at once whatever the interval
+    f.TiCostos.setEnabled(false);
+    estado_.TimerInicioTramo = 0;
+    estado_.InicioTramo = 0;
+    estado_.Momento = f.TxISFecha_Estado.text();
+    estado_.CostoAcumuladoPorSesion =
+        static_cast<float>(leadingNumber(f.TxCOCostoAcumuladoDesde.text()));
+    call(hooks_.cargarGrilla);
+    call(hooks_.guardarSesion);
+    const auto acumulado = parseDurationSeconds(f.TxTiempoAcumulado_Estado.text());
+    estado_.TiempoAcumuladoBase =
+        oleFromSeconds(static_cast<double>(acumulado.value_or(0) % 86400));
+    estado_.PeriodosReduccion = 0;
+    estado_.CostoReducido = 0;
+    settings_.GuardarINI();
+    call(hooks_.graficaPorSesion);
+    f.OpBarras_Estadisticas.setValue(true);
+    f.LbSesion_Estadisticas.setForeColor(255);
+    f.LbDia_Estadisticas.setForeColor(0);
+    f.LbSemana_Estadisticas.setForeColor(0);
+    f.LbMes_Estadisticas.setForeColor(0);
+    if (const char* t =
+            pickText(estado_.CodigoIdioma, kDisconnected.english, kDisconnected.spanish))
+        f.LbTIEStadoE_Estado.setCaption(QString::fromUtf8(t));
+    for (TextBox* box : {&f.TxTITiempoConexion_Estado, &f.TxISFecha_Estado, &f.TxISHora_Estado,
+                         &f.TxTAFecha_Estado, &f.TxTAHora_Estado})
+        box->setText(QString());
+    f.TxCOCostoConexionActual_Estado.setText(QStringLiteral("000.00"));
+}
+
+void SessionClock::iniciarAnimacion() {
+    Animation& gif = form_.GifAnim1;
+    gif.setVisible(false);
+    gif.load(animationPath_);
+    gif.setVisible(true);
+    gif.play();
+    AnimacionIniciada = true;
+}
+
+void SessionClock::detenerAnimaciones() {
+    form_.GifAnim1.stop();
+    form_.FrChico.GifAnim2.stop();
+}
+
+void SessionClock::BarraDeProgreso() {
+    ProgressBar& bar = form_.ProgressBar_Estado;
+    if (estado_.QueDia == QLatin1String("N") || form_.CkDespuesDeLa_Configuracion.value() == 1) {
+        bar.setEnabled(false);
+        bar.setVisible(false);
+        return;
+    }
+    bar.setEnabled(true);
+    bar.setVisible(true);
+    bar.setMin(0);
+    bar.setMax(static_cast<int>(leadingNumber(form_.TxDespuesDe_Configuracion.text()) * 60.0));
+    // The accumulated hours may run past two digits; minutes follow the first colon.
+    const QString prueba = form_.LbPrueba.caption();
+    const auto colon = prueba.indexOf(QLatin1Char(':'));
+    if (colon < 0) return;
+    bar.setValue(leadingHours(prueba) * 60 +
+                 static_cast<int>(leadingNumber(prueba.mid(colon + 1, 2))));
+}
+
+}  // namespace lt

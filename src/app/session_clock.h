@@ -1,0 +1,57 @@
+#pragma once
+// The session clock: on each tick it opens or advances the running session and fills
+// the status tab, or closes the session once the line is down.
+#include <QString>
+#include <functional>
+
+namespace lt {
+
+struct MainForm;
+struct EstadoMonitor;
+class Clock;
+class CostCalculator;
+class SettingsLock;
+class SettingsStore;
+
+// What the session clock asks of the subsystems around it.
+struct SessionHooks {
+    std::function<void()> checkViolacionTiempoPC;
+    std::function<void()> interrupcionProgramada;
+    std::function<void()> tiServerInternet;
+    std::function<void()> cargarGrilla;
+    std::function<void()> guardarSesion;
+    std::function<void()> graficaPorSesion;
+};
+
+class SessionClock {
+  public:
+    SessionClock(MainForm& form, EstadoMonitor& estado, const Clock& clock, CostCalculator& cost,
+                 SettingsLock& lock, SettingsStore& settings, QString animationPath,
+                 SessionHooks hooks);
+
+    void TiTiempoConexion_Timer();
+    void BarraDeProgreso();
+    // The session-clock interval from TimerConexion in milliseconds; an empty, zero or
+    // unreadable setting gives 5 seconds so that the clock never stops.
+    int intervaloSesion() const;
+
+  private:
+    void avanzarSesion();
+    void cerrarSesion();
+    void contarHora();
+    void iniciarAnimacion();
+    void detenerAnimaciones();
+
+    MainForm& form_;
+    EstadoMonitor& estado_;
+    const Clock& clock_;
+    CostCalculator& cost_;
+    SettingsLock& lock_;
+    SettingsStore& settings_;
+    QString animationPath_;
+    SessionHooks hooks_;
+    bool HoraContadaAntes = false;
+    bool AnimacionIniciada = false;
+};
+
+}  // namespace lt

@@ -1,0 +1,38 @@
+#pragma once
+// The cost tick: every TimerCosto minutes prices the running session from the tariff on
+// the cost tab, with the reduction for finished periods and the tax, and shows the
+// session's cost and the accumulated cost.
+#include "cost/tariff.h"
+
+namespace lt {
+
+struct MainForm;
+struct EstadoMonitor;
+class Clock;
+class SettingsStore;
+
+class CostCalculator {
+  public:
+    CostCalculator(MainForm& form, EstadoMonitor& estado, const Clock& clock,
+                   SettingsStore& settings)
+        : form_(form), estado_(estado), clock_(clock), settings_(settings) {}
+
+    void TiCostos_Timer();
+    // The tariff as the cost tab holds it now.
+    TarifaConexion TarifaActual() const;
+    // Starts pricing a session (or a new reduction period) now.
+    void iniciarTramo();
+
+  private:
+    void calcular();
+    void aplicarReduccion();
+
+    MainForm& form_;
+    EstadoMonitor& estado_;
+    const Clock& clock_;
+    SettingsStore& settings_;
+    int IntervaloCalculo = 1;
+    int ContadorMinutos = 1;
+};
+
+}  // namespace lt

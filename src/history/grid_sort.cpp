@@ -1,0 +1,46 @@
+#include "history/grid_sort.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+#include "core/conversions.h"
+#include "core/grid.h"
+
+namespace lt {
+
+double historySortKey(int column, const QString& text) {
+    constexpr double kUnreadable = -std::numeric_limits<double>::infinity();
+    switch (column) {
+        case 0: {
+            const auto d = strictDate(text);
+            return d ? *d : kUnreadable;
+        }
+        case 1:
+        case 2:
+        case 3: {
+            const auto s = parseDurationSeconds(text);
+            return s ? static_cast<double>(*s) : kUnreadable;
+        }
+        default: {
+            const auto v = strictReal(text);
+            return v ? *v : kUnreadable;
+        }
+    }
+}
+
+void sortHistoryGrid(Grid& grid, int column) {
+    if (column < 0 || column >= grid.columns()) return;
+    const int n = grid.rowCount();
+    std::vector<double> keys(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r)
+        keys[static_cast<size_t>(r)] = historySortKey(column, grid.row(r).at(column));
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+        return keys[static_cast<size_t>(a)] > keys[static_cast<size_t>(b)];
+    });
+    grid.reorder(order);
+}
+
+}  // namespace lt

@@ -1,0 +1,15 @@
+#pragma once
+// Sorting the history grid on a caption click: by each column's value, largest or
+// newest first (dates by day, times and durations by seconds, money by amount).
+#include <QString>
+
+namespace lt {
+
+class Grid;
+
+// A sortable value of a history cell; texts that do not read as their column's kind sort
+// last.
+double historySortKey(int column, const QString& text);
+void sortHistoryGrid(Grid& grid, int column);
+
+}  // namespace lt

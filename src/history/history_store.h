@@ -1,0 +1,87 @@
+#pragma once
+// The history of finished sessions: table `Historial` in a SQLite file, six text fields
+// in insertion order. No session is ever lost: a record that cannot be stored waits in
+// a small pending file beside the database and is stored at the next save or start,
+// and the running session is checkpointed so that a crash loses at most a minute.
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lt {
+
+struct SessionRecord {
+    QString fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado;
+    QStringList toRow() const {
+        return {fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado};
+    }
+    static SessionRecord fromRow(const QStringList& row);
+    bool operator==(const SessionRecord&) const = default;
+};
+
+class HistoryStore {
+  public:
+    static constexpr int kSchemaVersion = 1;
+
+    // Nothing is opened yet; paths only. The pending file is dbPath + ".pending" and the
+    // checkpoint dbPath + ".running".
+    explicit HistoryStore(QString dbPath);
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    // Opens the database (creating file and table when missing) and stores what the
+    // pending file holds. A file that is not a database, or cannot be opened, is left
+    // exactly as it is: false with the reason in error().
+    bool open();
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Appends one record. On any failure the record goes to the pending file (appended
+    // and flushed before returning) and false is returned with the reason in error();
+    // the record then counts in pendingCount() and is stored by a later append or open.
+    bool append(const SessionRecord& r);
+    // Replaces `out` with every stored record in insertion order, then the pending ones;
+    // false (and what could be read) on a failure.
+    bool loadAll(std::vector<SessionRecord>& out);
+    // Deletes every record (and the pending ones); false when the table could not be
+    // emptied, which then stays as it was.
+    bool clear();
+    int pendingCount() const;
+
+    // The running session, rewritten atomically at every cost tick.
+    bool writeCheckpoint(const SessionRecord& running);
+    // The checkpoint left by a run that did not close its session, if any.
+    std::optional<SessionRecord> readCheckpoint() const;
+    void removeCheckpoint();
+
+    const QString& error() const { return error_; }
+    const QString& path() const { return path_; }
+
+    // Caps the database at `pages` pages (never below its size) on this connection, so
+    // that a test can fill it.
+    bool setMaxPageCountForTesting(int pages);
+
+  private:
+    bool openDatabase();
+    bool prepareSchema(bool hasTable);
+    void closeDatabase();
+    bool store(const std::vector<SessionRecord>& more);
+    bool insertAll(const std::vector<SessionRecord>& records);
+    bool appendToPending(const std::vector<SessionRecord>& records);
+    bool readStored(std::vector<SessionRecord>& out);
+    bool fail(const QString& what);
+
+    QString path_;
+    QString pendingPath_;
+    QString checkpointPath_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    bool readOnly_ = false;               // written by a newer version: shown, never changed
+    std::vector<SessionRecord> unsaved_;  // records that not even the pending file took
+    QString error_;
+};
+
+}  // namespace lt

@@ -1,0 +1,99 @@
+#include "history/session_history.h"
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "core/text_format.h"
+#include "history/grid_sort.h"
+#include "i18n/captions.h"
+#include "i18n/notices.h"
+#include "settings/settings_store.h"
+
+namespace lt {
+
+void SessionHistory::abrir() {
+    if (!store_.open())
+        showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotRead, store_.error());
+    const auto crashed = store_.readCheckpoint();
+    if (!crashed) return;
+    // The session a crash left open ends at its last checkpoint.
+    if (!store_.append(*crashed)) reportWriteFailure();
+    store_.removeCheckpoint();
+    estado_.Momento = crashed->fecha;
+    settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Momento"),
+                              crashed->fecha);
+    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion"),
+                              crashed->CostoAcumulado);
+}
+
+void SessionHistory::CargarDeBaseDeDatosVisuakizarGrilla() {
+    // Reading the whole table again buys nothing while the grid already shows it.
+    if (gridHoldsHistory_) return;
+    std::vector<SessionRecord> records;
+    store_.loadAll(records);
+    std::vector<QStringList> rows;
+    rows.reserve(records.size());
+    for (const SessionRecord& r : records) rows.push_back(r.toRow());
+    form_.MSFlexGrid_Estado.setRows(std::move(rows));
+    estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
+    gridHoldsHistory_ = true;
+}
+
+SessionRecord SessionHistory::sesionEnCurso() const {
+    const MainForm& f = form_;
+    return {f.TxISFecha_Estado.text(),
+            f.TxISHora_Estado.text(),
+            f.TxTAHora_Estado.text(),
+            f.TxTITiempoConexion_Estado.text(),
+            f.TxCOCostoConexionActual_Estado.text(),
+            f.TxCOCostoAcumuladoDesde.text()};
+}
+
+void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
+    const SessionRecord record = sesionEnCurso();
+    CargarDeBaseDeDatosVisuakizarGrilla();
+    if (store_.append(record))
+        writeFailureReported_ = false;
+    else
+        reportWriteFailure();
+    // Stored or pending, the record belongs in the grid; the rows shown stay as they are.
+    form_.MSFlexGrid_Estado.appendRow(record.toRow());
+    estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
+    store_.removeCheckpoint();
+}
+
+void SessionHistory::reportWriteFailure() {
+    if (writeFailureReported_) return;
+    writeFailureReported_ = true;
+    showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotWritten, store_.error());
+}
+
+void SessionHistory::checkpoint() {
+    if (!form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
+    store_.writeCheckpoint(sesionEnCurso());
+}
+
+void SessionHistory::CdLimpiarBase_Configuracion_Click() {
+    estado_.CostoAcumuladoPorSesion = 0;
+    form_.TxCOCostoAcumuladoDesde.setText(QStringLiteral("000.00"));
+    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion"),
+                              form_.TxCOCostoAcumuladoDesde.text());
+    if (const char* prefix = pickText(estado_.CodigoIdioma, kCostAddFrom))
+        form_.LbCOCostoAcumulado_Estado.setCaption(QString::fromUtf8(prefix) +
+                                                   formatDate(clock_.date()) + QLatin1Char(':'));
+    settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("CosAcumConex"),
+                              form_.LbCOCostoAcumulado_Estado.caption());
+    if (!store_.clear()) {
+        showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotCleared, store_.error());
+        return;
+    }
+    form_.MSFlexGrid_Estado.setRows({});
+    gridHoldsHistory_ = true;
+    form_.STabTiempos_Estado.setTabEnabled(3, false);
+}
+
+void SessionHistory::MSFlexGrid_Estado_CaptionClick(int column) {
+    sortHistoryGrid(form_.MSFlexGrid_Estado, column);
+}
+
+}  // namespace lt

@@ -1,0 +1,35 @@
+#pragma once
+// Ends the Internet connection: through NetworkManager when it runs, else by stopping
+// the pppd daemons that left a pid file.
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QString>
+#include <QVariant>
+
+#include "platform/connection.h"
+
+namespace lt {
+
+class LinuxConnectionCutter final : public ConnectionCutter {
+  public:
+    // bus: the system bus in the program. root: where run/ and proc/ are found.
+    explicit LinuxConnectionCutter(QDBusConnection bus, QString root = QStringLiteral("/"));
+
+    // NetworkManager: every active connection that has a default route of its own, VPNs
+    // first. Then, if that ended nothing, SIGTERM to each pppd named by /run/ppp*.pid.
+    int hangUp() override;
+
+  private:
+    int deactivateDefaultRouteConnections();
+    int terminatePppd();
+    bool networkManagerRuns();
+    bool hasDefaultRoute(const QVariantMap& activeConnection);
+    QDBusMessage call(const QString& service, const QString& path, const QString& interface,
+                      const QString& method, const QVariantList& arguments = {});
+    QVariant property(const QString& path, const QString& interface, const QString& name);
+
+    QDBusConnection bus_;
+    QString root_;
+};
+
+}  // namespace lt

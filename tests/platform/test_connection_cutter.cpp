@@ -1,0 +1,272 @@
+#include "platform/linux/linux_connection_cutter.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusObjectPath>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace lt {
+namespace {
+
+const QString kNm = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kNmPath = QStringLiteral("/org/freedesktop/NetworkManager");
+
+QString activePath(int n) {
+    return kNmPath + QStringLiteral("/ActiveConnection/") + QString::number(n);
+}
+QString ip4Path(int n) {
+    return kNmPath + QStringLiteral("/IP4Config/") + QString::number(n);
+}
+
+class FakeNetworkManager : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
+    Q_PROPERTY(QList<QDBusObjectPath> ActiveConnections MEMBER active)
+
+  public:
+    QList<QDBusObjectPath> active;
+    QStringList refused;
+    QStringList deactivated() const {
+        QMutexLocker lock(&mutex_);
+        return deactivated_;
+    }
+
+  public slots:
+    void DeactivateConnection(const QDBusObjectPath& connection) {
+        QMutexLocker lock(&mutex_);
+        if (refused.contains(connection.path())) {
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("Not authorized"));
+            return;
+        }
+        if (!active.contains(connection) || deactivated_.contains(connection.path())) {
+            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Not active"));
+            return;
+        }
+        deactivated_.append(connection.path());
+    }
+
+  private:
+    mutable QMutex mutex_;
+    QStringList deactivated_;
+};
+
+class FakeActiveConnection : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager.Connection.Active")
+    Q_PROPERTY(bool Default MEMBER isDefault)
+    Q_PROPERTY(bool Default6 MEMBER isDefault6)
+    Q_PROPERTY(bool Vpn MEMBER vpn)
+    Q_PROPERTY(QDBusObjectPath Ip4Config MEMBER ip4Config)
+
+  public:
+    bool isDefault = false;
+    bool isDefault6 = false;
+    bool vpn = false;
+    QDBusObjectPath ip4Config{QStringLiteral("/")};
+};
+
+class FakeIp4Config : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager.IP4Config")
+    Q_PROPERTY(QString Gateway MEMBER gateway)
+
+  public:
+    QString gateway;
+};
+
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+
+class ConnectionCutterTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty()) GTEST_SKIP() << "dbus-daemon is not installed";
+        daemon_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                               QStringLiteral("--nofork")});
+        while (daemon_.waitForReadyRead(5000) && !daemon_.canReadLine()) {
+        }
+        address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+        ASSERT_FALSE(address_.isEmpty()) << "the private bus did not start";
+        service_ = QDBusConnection::connectToBus(address_, QStringLiteral("nm-stand-in"));
+        ASSERT_TRUE(service_.isConnected());
+        serviceThread_.start();
+    }
+
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus(QStringLiteral("nm-stand-in"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("cutter"));
+        serviceThread_.quit();
+        serviceThread_.wait();
+        objects_.clear();
+        for (QProcess* p : {&daemon_, &child_}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+
+    template <typename T>
+    T* serve(const QString& path) {
+        auto object = std::make_unique<T>();
+        T* raw = object.get();
+        objects_.push_back({path, std::move(object)});
+        return raw;
+    }
+    // The stand-in answers on its own thread: the cutter blocks the test's thread while
+    // it waits for the replies.
+    void startNetworkManager() {
+        for (const auto& [path, object] : objects_) {
+            object->moveToThread(&serviceThread_);
+            ASSERT_TRUE(service_.registerObject(
+                path, object.get(),
+                QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots));
+        }
+        ASSERT_TRUE(service_.registerService(kNm));
+    }
+
+    LinuxConnectionCutter cutter(const QString& root = QStringLiteral("/nonexistent")) {
+        return LinuxConnectionCutter(
+            QDBusConnection::connectToBus(address_, QStringLiteral("cutter")), root);
+    }
+
+    QProcess daemon_, child_;
+    QString address_;
+    QDBusConnection service_{QString()};
+    QThread serviceThread_;
+    std::vector<std::pair<QString, std::unique_ptr<QObject>>> objects_;
+};
+
+TEST_F(ConnectionCutterTest, NetworkManagerEndsOnlyTheConnectionThatCarriesTheDefaultRoute) {
+    auto* nm = serve<FakeNetworkManager>(kNmPath);
+    auto* internet = serve<FakeActiveConnection>(activePath(1));
+    serve<FakeActiveConnection>(activePath(2));
+    internet->isDefault = true;
+    nm->active = {QDBusObjectPath(activePath(1)), QDBusObjectPath(activePath(2))};
+    startNetworkManager();
+
+    EXPECT_EQ(cutter().hangUp(), 1);
+    EXPECT_EQ(nm->deactivated(), QStringList{activePath(1)});
+}
+
+TEST_F(ConnectionCutterTest, EveryLinkThatCouldTakeOverIsEndedVpnFirst) {
+    auto* nm = serve<FakeNetworkManager>(kNmPath);
+    auto* cable = serve<FakeActiveConnection>(activePath(1));  // under the VPN
+    auto* vpn = serve<FakeActiveConnection>(activePath(2));
+    auto* wifi = serve<FakeActiveConnection>(activePath(3));  // IPv6 default only
+    auto* loopback = serve<FakeActiveConnection>(activePath(4));
+    auto* cableIp = serve<FakeIp4Config>(ip4Path(1));
+    serve<FakeIp4Config>(ip4Path(4));
+    cable->ip4Config = QDBusObjectPath(ip4Path(1));
+    cableIp->gateway = QStringLiteral("192.168.1.1");
+    vpn->isDefault = vpn->vpn = true;
+    wifi->isDefault6 = true;
+    loopback->ip4Config = QDBusObjectPath(ip4Path(4));
+    auto* shared = serve<FakeActiveConnection>(activePath(6));  // the user may not end it
+    shared->isDefault6 = true;
+    nm->refused = {activePath(6)};
+    for (int n = 1; n <= 6; ++n) nm->active.append(QDBusObjectPath(activePath(n)));  // 5: gone
+    startNetworkManager();
+
+    EXPECT_EQ(cutter().hangUp(), 3);
+    EXPECT_EQ(nm->deactivated(), (QStringList{activePath(2), activePath(1), activePath(3)}));
+}
+
+class FakeRoot {
+  public:
+    explicit FakeRoot(bool realProc = false) {
+        QDir(path()).mkpath(QStringLiteral("run"));
+        if (realProc) QFile::link(QStringLiteral("/proc"), path() + QStringLiteral("/proc"));
+    }
+    QString path() const { return dir_.path(); }
+    void pidFile(const QString& name, const QByteArray& content) {
+        test::writeFile(path() + QStringLiteral("/run/") + name, content);
+    }
+    void comm(qint64 pid, const QByteArray& name) {
+        const QString dir = QStringLiteral("proc/%1").arg(pid);
+        QDir(path()).mkpath(dir);
+        test::writeFile(path() + '/' + dir + QStringLiteral("/comm"), name + '\n');
+    }
+
+  private:
+    QTemporaryDir dir_;
+};
+
+qint64 exitedPid() {
+    QProcess p;
+    p.start(QStringLiteral("true"), {});
+    p.waitForFinished(5000);
+    return p.processId() > 0 ? p.processId() : 999999;
+}
+
+// Reports each SIGTERM and lives on, so that a signal sent twice would show.
+void startDaemonStandIn(QProcess& child) {
+    child.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("trap 'echo stopped' TERM; echo ready; "
+                                                      "while :; do sleep 0.05; done")});
+    ASSERT_TRUE(child.waitForReadyRead(5000));
+    ASSERT_EQ(child.readLine(), "ready\n");
+}
+
+TEST_F(ConnectionCutterTest, WithoutNetworkManagerOnlyARealPppdIsStopped) {
+    startDaemonStandIn(child_);
+    const QByteArray daemon = QByteArray::number(child_.processId());
+
+    // Pid files gone stale, read against this machine's real process table.
+    FakeRoot stale(true);
+    stale.pidFile(QStringLiteral("ppp0.pid"), daemon + '\n');
+    stale.pidFile(QStringLiteral("ppp1.pid"), QByteArray::number(exitedPid()) + '\n');
+    stale.pidFile(QStringLiteral("ppp-isp.pid"), "1\nppp0\n");
+    int n = 10;
+    for (const char* junk : {"0", "-1", "", "pppd", "99999999999999"})
+        stale.pidFile(QStringLiteral("ppp%1.pid").arg(n++), junk);
+    EXPECT_EQ(cutter(stale.path()).hangUp(), 0);
+    EXPECT_EQ(child_.state(), QProcess::Running);
+
+    // The same process, now claiming to be pppd, under two pid files.
+    FakeRoot dialled;
+    dialled.comm(child_.processId(), "pppd");
+    dialled.pidFile(QStringLiteral("ppp0.pid"), daemon + '\n');
+    dialled.pidFile(QStringLiteral("ppp-isp.pid"), daemon + "\nppp0\n");
+    EXPECT_EQ(cutter(dialled.path()).hangUp(), 1);
+    ASSERT_TRUE(child_.waitForReadyRead(5000));
+    EXPECT_EQ(child_.readLine(), "stopped\n");
+    EXPECT_EQ(cutter(QStringLiteral("/nonexistent")).hangUp(), 0);
+}
+
+TEST_F(ConnectionCutterTest, PppdIsStillStoppedWhenNetworkManagerHasNothingToEnd) {
+    auto* nm = serve<FakeNetworkManager>(kNmPath);
+    serve<FakeActiveConnection>(activePath(1));
+    nm->active = {QDBusObjectPath(activePath(1))};
+    startNetworkManager();
+    startDaemonStandIn(child_);
+    FakeRoot dialled;
+    dialled.comm(child_.processId(), "pppd");
+    dialled.pidFile(QStringLiteral("ppp0.pid"), QByteArray::number(child_.processId()));
+
+    EXPECT_EQ(cutter(dialled.path()).hangUp(), 1);
+    EXPECT_TRUE(nm->deactivated().isEmpty());
+    EXPECT_TRUE(child_.waitForReadyRead(5000));
+}
+
+}  // namespace
+}  // namespace lt
+
+#include "test_connection_cutter.moc"
