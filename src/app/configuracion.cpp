@@ -34,14 +34,17 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       session_(form_, estado_, clock_, cost_, lock_, settings_, animationPath(),
                SessionHooks{
                    .checkViolacionTiempoPC = {},
-                   .interrupcionProgramada = {},
+                   .interrupcionProgramada = [this] { schedule_.InterrupcionProgramada(); },
                    .tiServerInternet = {},
                    .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
                    .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
                }),
       store_(files_.historyPath()),
-      history_(form_, estado_, clock_, store_, settings_, messages_) {
+      history_(form_, estado_, clock_, store_, settings_, messages_),
+      schedule_(
+          form_, estado_, clock_, settings_, [this] { return connection_.cortarConexion(); },
+          [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); }) {
     wireEvents();
     wireTimers();
 }
@@ -71,10 +74,10 @@ void Configuracion::wireEvents() {
     };
     f.OpCostoPorDia_Costo.Click = [this] { OpCostoPorDia_Costo_Click(); };
     f.OpCostoPorSemana_Costo.Click = [this] { OpCostoPorSemana_Costo_Click(); };
-    f.OpNunca_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("N"); };
-    f.OpPorDia_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("D"); };
-    f.OpPorSemana_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("S"); };
-    f.OpPorMes_Configuracion.Click = [this] { estado_.QueDia = QStringLiteral("M"); };
+    f.OpNunca_Configuracion.Click = [this] { schedule_.OpNunca_Configuracion_Click(); };
+    f.OpPorDia_Configuracion.Click = [this] { schedule_.OpPorDia_Configuracion_Click(); };
+    f.OpPorSemana_Configuracion.Click = [this] { schedule_.OpPorSemana_Configuracion_Click(); };
+    f.OpPorMes_Configuracion.Click = [this] { schedule_.OpPorMes_Configuracion_Click(); };
     f.CdConectar.Click = [this] {
         form_.LbEstadoRelojServer_Estado.setVisible(true);
         form_.LbConexionVia_Estado.setVisible(true);
@@ -129,7 +132,7 @@ void Configuracion::Form_Load() {
     form_.LbDesdeHasta_Estado.setVisible(scheduled);
     form_.TxTiempoAcumulado_Estado.setVisible(false);
     form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setVisible(false);
-    if (scheduled) TipoDeInterrupcionConexion();
+    if (scheduled) schedule_.TipoDeInterrupcionConexion();
 
     form_.LsIdiomas.clear();
     form_.LsIdiomas.addItem(QStringLiteral("English"));
@@ -151,7 +154,7 @@ void Configuracion::Form_Activate() {
     else
         form_.OpCostoPorSemana_Costo.setValue(true);
     LeyendaGrillaFilaCero();
-    LeyendaStatusProgramacion();
+    schedule_.LeyendaStatusProgramacion();
 }
 
 void Configuracion::Form_Resize(bool minimized) {
@@ -206,14 +209,14 @@ void Configuracion::LsIdiomas_Click() {
     if (index == 0 || index == 1) {
         estado_.CodigoIdioma = index;
         applyCaptions(form_, index);
-        TipoDeInterrupcionConexion();
+        schedule_.TipoDeInterrupcionConexion();
         LeyendaGrillaFilaCero();
         const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
         form_.LbCOCostoAcumulado_Estado.setCaption(
             QString::fromUtf8(index == 0 ? kCostAddFrom.english : kCostAddFrom.spanish) + date);
     }
     form_.FrChico.window.caption = QStringLiteral("LinkTally V1.06 (b)");
-    LeyendaStatusProgramacion();
+    schedule_.LeyendaStatusProgramacion();
 }
 
 void Configuracion::LeyendaGrillaFilaCero() {
@@ -229,8 +232,6 @@ void Configuracion::BarraDeProgreso() {
     session_.BarraDeProgreso();
 }
 
-void Configuracion::TipoDeInterrupcionConexion() {}
-void Configuracion::LeyendaStatusProgramacion() {}
 void Configuracion::GraficaPorSesion() {
     form_.STabTiempos_Estado.setTabEnabled(3, estado_.CantidadSesiones != 0);
 }

@@ -13,6 +13,7 @@
 #include "history/session_history.h"
 #include "platform/connection.h"
 #include "platform/file_locations.h"
+#include "schedule/interruption_schedule.h"
 #include "settings/parametros_monitor.h"
 #include "settings/settings_lock.h"
 #include "settings/settings_store.h"
@@ -44,6 +45,7 @@ class Configuracion {
     SessionClock& sessionClock() { return session_; }
     CostCalculator& cost() { return cost_; }
     SessionHistory& history() { return history_; }
+    InterruptionSchedule& schedule() { return schedule_; }
     HistoryStore& historyStore() { return store_; }
     const AppFiles& files() const { return files_; }
 
@@ -71,8 +73,6 @@ class Configuracion {
     void chooseTariffForm(bool perDay);
     void TiCostos_Timer();
     // Filled by the subsystems that come with later steps.
-    void TipoDeInterrupcionConexion();
-    void LeyendaStatusProgramacion();
     void GraficaPorSesion();
     void wireTimers();
     QString animationPath() const;
@@ -90,6 +90,7 @@ class Configuracion {
     SessionClock session_;
     HistoryStore store_;
     SessionHistory history_;
+    InterruptionSchedule schedule_;
 };
 
 }  // namespace lt

@@ -98,7 +98,29 @@ class AnimationView : public QObject {
 
 }  // namespace
 
+void Binder::watch(Control& c, std::function<void()> sync) {
+    c.setObserver([this, &c, sync] {
+        if (root_ && !root_->isVisible())
+            pending_[&c] = sync;
+        else
+            sync();
+    });
+}
+
+bool Binder::eventFilter(QObject* o, QEvent* e) {
+    if (o == root_ && e->type() == QEvent::Show && !pending_.empty()) {
+        auto pending = std::move(pending_);
+        pending_.clear();
+        for (auto& [control, sync] : pending) sync();
+    }
+    return QObject::eventFilter(o, e);
+}
+
 QStringList Binder::bind(ControlRegistry& registry, QWidget* root) {
+    if (!root_) {
+        root_ = root->window();
+        root_->installEventFilter(this);
+    }
     QStringList missing;
     for (Control* c : registry.all()) {
         QWidget* w = root->objectName() == c->name() ? root : root->findChild<QWidget*>(c->name());
@@ -124,7 +146,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                         e->setText(m.text());
                     }
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(e, &QLineEdit::textEdited, this, [&m](const QString& t) { m.setText(t); });
                 sync();
             }
@@ -137,7 +159,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     l->setText(m.caption());
                     l->setStyleSheet(m.foreColor() ? colorCss(m.foreColor()) : QString());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 l->installEventFilter(new LabelClicks(m, l));
                 sync();
             }
@@ -149,7 +171,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     syncCommon(m, g);
                     g->setTitle(m.caption());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 sync();
             }
             break;
@@ -160,7 +182,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     syncCommon(m, b);
                     b->setText(m.caption());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(b, &QPushButton::clicked, this, [&m] { m.click(); });
                 sync();
             }
@@ -176,7 +198,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                                      : m.value() == 2 ? Qt::PartiallyChecked
                                                       : Qt::Unchecked);
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 // A user's click ticks or clears; only the program sets the grey state.
                 connect(b, &QCheckBox::clicked, this, [&m, sync] {
                     m.setValue(m.value() == 1 ? 0 : 1);
@@ -194,7 +216,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     const QSignalBlocker block(r);
                     r->setChecked(m.value());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(r, &QRadioButton::clicked, this, [&m] { m.setValue(true); });
                 sync();
             }
@@ -213,7 +235,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     cb->setCurrentIndex(m.listIndex());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(cb, &QComboBox::activated, this, [&m](int i) { m.setListIndex(i); });
                 sync();
             }
@@ -232,7 +254,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     lw->setCurrentRow(m.listIndex());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(lw, &QListWidget::itemClicked, this,
                         [&m, lw](QListWidgetItem* item) { m.setListIndex(lw->row(item)); });
                 sync();
@@ -246,14 +268,14 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     p->setRange(m.min(), std::max(m.min(), m.max()));
                     p->setValue(m.value());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 sync();
             }
             break;
         case K::Animation:
             if (auto* l = qobject_cast<QLabel*>(w)) {
                 auto* view = new AnimationView(static_cast<Animation&>(c), l);
-                c.setObserver([view] { view->sync(); });
+                watch(c, [view] { view->sync(); });
                 view->sync();
             }
             break;
@@ -265,7 +287,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     const QSignalBlocker block(d);
                     d->setDate(oleToDate(m.value()));
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(d, &QDateEdit::userDateChanged, this,
                         [&m](const QDate& date) { m.setValue(oleFromDate(date)); });
                 sync();
@@ -283,7 +305,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     t->setCurrentIndex(m.tab());
                 };
-                m.setObserver(sync);
+                watch(m, sync);
                 connect(t, &QTabWidget::currentChanged, this, [&m](int i) { m.setTab(i); });
                 sync();
             }
@@ -296,7 +318,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     if (m.CaptionClick) m.CaptionClick(col);
                 });
                 auto sync = [&m, v] { syncCommon(m, v); };
-                m.setObserver(sync);
+                watch(m, sync);
                 sync();
             }
             break;

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <unordered_map>
 
 #include "core/controls.h"
 
@@ -19,8 +21,17 @@ class Binder : public QObject {
     // Binds the controls found under root; returns the names without a widget.
     QStringList bind(ControlRegistry& registry, QWidget* root);
 
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
   private:
     void bindControl(Control& c, QWidget* w);
+    // Pushes a control's state now, or when the window is shown again: a window hidden
+    // in the tray repaints nothing and lays out nothing once a second.
+    void watch(Control& c, std::function<void()> sync);
+
+    QWidget* root_ = nullptr;
+    std::unordered_map<Control*, std::function<void()>> pending_;
 };
 
 }  // namespace lt

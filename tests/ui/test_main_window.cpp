@@ -43,6 +43,7 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
         << window.unboundControls().join(", ").toStdString();
     ASSERT_EQ(window.tabs()->count(), 5);
     logic.Form_Load();
+    window.show();
 
     MainForm& f = logic.form();
     // Model to view: captions, texts, visibility, tab captions, grid header.
@@ -86,6 +87,14 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
     EXPECT_EQ(logic.estado().CodigoIdioma, 1);
     EXPECT_EQ(estado->text(), QStringLiteral("DESCONECTADO"));
     EXPECT_EQ(window.tabs()->tabText(3), QStringLiteral("Estadisticas"));
+
+    // A hidden window is brought up to date when it is shown again, not on every change.
+    auto* fecha = window.findChild<QLineEdit*>(QStringLiteral("TxISFecha_Estado"));
+    window.hide();
+    f.TxISFecha_Estado.setText(QStringLiteral("05/12/2026"));
+    EXPECT_EQ(fecha->text(), QString());
+    window.show();
+    EXPECT_EQ(fecha->text(), QStringLiteral("05/12/2026"));
 
     // Guarded controls start locked.
     EXPECT_FALSE(window.findChild<QCheckBox*>(QStringLiteral("CkAbadonaAplicacion_Configuracion"))

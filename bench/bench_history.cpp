@@ -1,0 +1,99 @@
+// The history at scale: loading a million stored sessions as the grid does, and storing
+// one session in a history of a hundred thousand.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <map>
+
+#include "history/history_store.h"
+
+namespace {
+
+// Four sessions a day at scattered hours, up to three hours long; the same rows as
+// scripts/history-vs-sqlite3 builds.
+constexpr const char* kFill =
+    "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?1 - 1),"
+    " s(i, start, dur) AS (SELECT i, (i * 7919) % 86400, 60 + (i * 104729) % 10800 FROM n)"
+    " INSERT INTO Historial"
+    " SELECT strftime('%d/%m/%Y', '2000-01-01', '+' || (i / 4) || ' days'),"
+    " printf('%02d:%02d:%02d', start / 3600, start / 60 % 60, start % 60),"
+    " printf('%02d:%02d:%02d', (start + dur) % 86400 / 3600, (start + dur) / 60 % 60,"
+    "        (start + dur) % 60),"
+    " printf('%02d:%02d:%02d', dur / 3600, dur / 60 % 60, dur % 60),"
+    " printf('%06.2f', dur * 0.0125), printf('%06.2f', i * 1.37) FROM s";
+
+// A history of `rows` records, built once per process in one transaction.
+QString historyOf(int rows) {
+    static QTemporaryDir dir;
+    static std::map<int, QString> built;
+    if (auto it = built.find(rows); it != built.end()) return it->second;
+    const QString path = dir.filePath(QStringLiteral("LinkTally-%1.db").arg(rows));
+    {
+        lt::HistoryStore store(path);  // the schema as the program makes it
+        if (!store.open()) qFatal("%s", qPrintable(store.error()));
+    }
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, kFill, -1, &st, nullptr);
+    sqlite3_bind_int(st, 1, rows);
+    if (sqlite3_step(st) != SQLITE_DONE) qFatal("%s", sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return built[rows] = path;
+}
+
+size_t heapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+// A fresh vector each time, as at start-up. Memory per row: heap in use (mallinfo2:
+// arena plus mmapped blocks) while the records are held, less before, over the rows.
+void BM_LoadAll(benchmark::State& state) {
+    lt::HistoryStore store(historyOf(1'000'000));
+    if (!store.open()) state.SkipWithError(qPrintable(store.error()));
+    double bytesPerRow = 0;
+    for (auto _ : state) {
+        const size_t before = heapInUse();
+        std::vector<lt::SessionRecord> records;
+        store.loadAll(records);
+        bytesPerRow = static_cast<double>(heapInUse() - before) /
+                      static_cast<double>(std::max<size_t>(records.size(), 1));
+        state.PauseTiming();  // freeing is not loading
+        records = {};
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_row"] = bytesPerRow;
+    state.counters["rows"] = 1'000'000;
+}
+BENCHMARK(BM_LoadAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The grid's refresh after a session: the same vector, its memory already there.
+void BM_Reload(benchmark::State& state) {
+    lt::HistoryStore store(historyOf(1'000'000));
+    if (!store.open()) state.SkipWithError(qPrintable(store.error()));
+    std::vector<lt::SessionRecord> records;
+    store.loadAll(records);
+    for (auto _ : state) store.loadAll(records);
+}
+BENCHMARK(BM_Reload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// One finished session, committed and synced to disk.
+void BM_Append(benchmark::State& state) {
+    lt::HistoryStore store(historyOf(100'000));
+    if (!store.open()) state.SkipWithError(qPrintable(store.error()));
+    const lt::SessionRecord r{QStringLiteral("05/12/2026"), QStringLiteral("09:15:02"),
+                              QStringLiteral("10:47:31"),   QStringLiteral("01:32:29"),
+                              QStringLiteral("012.10"),     QStringLiteral("1234.56")};
+    for (auto _ : state)
+        if (!store.append(r)) state.SkipWithError(qPrintable(store.error()));
+}
+BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
