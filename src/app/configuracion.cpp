@@ -83,6 +83,7 @@ void Configuracion::wireEvents() {
         form_.LbConexionVia_Estado.setVisible(true);
     };
     f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
+    f.CdReducido_Estado.Click = [this] { CdReducido_Estado_Click(); };
     f.CdLimpiarBase_Configuracion.Click = [this] { history_.CdLimpiarBase_Configuracion_Click(); };
     f.MSFlexGrid_Estado.CaptionClick = [this](int column) {
         history_.MSFlexGrid_Estado_CaptionClick(column);
@@ -145,6 +146,50 @@ void Configuracion::Form_Load() {
     GraficaPorSesion();
     estado_.PrimerTickHecho = false;
     form_.window.set(true, false);
+    // "Start small format" opens the compact window at once.
+    if (form_.CkFormatoReducido_Configuracion.value() == 1) CdReducido_Estado_Click();
+}
+
+void Configuracion::CdReducido_Estado_Click() {
+    if (!form_.FrChico.window.visible) FrChico_Form_Load();
+    form_.FrChico.window.set(true, false);
+    form_.window.set(false, false);
+    if (estado_.Conectado) {
+        for (Animation* gif : {&form_.FrChico.GifAnim2, &form_.GifAnim1}) {
+            gif->setVisible(false);
+            gif->load(animationPath());
+            gif->setVisible(true);
+            gif->play();
+        }
+    }
+}
+
+void Configuracion::FrChico_Form_Load() {
+    FrChicoForm& chico = form_.FrChico;
+    const auto left = strictReal(
+        settings_.LeerValorINI(QStringLiteral("UbicacionInicio"), QStringLiteral("Izquierda")));
+    const auto top = strictReal(
+        settings_.LeerValorINI(QStringLiteral("UbicacionInicio"), QStringLiteral("Top")));
+    if (left) chico.left = static_cast<float>(*left);
+    if (top) chico.top = static_cast<float>(*top);
+    chico.LbTiempo.setCaption(form_.TxTITiempoConexion_Estado.text());
+    chico.LbCosto.setCaption(form_.TxCOCostoConexionActual_Estado.text());
+}
+
+void Configuracion::FrChico_Form_Unload() {
+    FrChicoForm& chico = form_.FrChico;
+    settings_.GuardarValorINI(QStringLiteral("UbicacionInicio"), QStringLiteral("Izquierda"),
+                              formatSingle(chico.left));
+    settings_.GuardarValorINI(QStringLiteral("UbicacionInicio"), QStringLiteral("Top"),
+                              formatSingle(chico.top));
+    chico.window.set(false, false);
+    form_.window.set(true, false);
+}
+
+void Configuracion::Systray_MouseDown(int button) {
+    if (button != 1) return;
+    form_.window.set(true, false);
+    form_.Systray.setVisible(false);
 }
 
 void Configuracion::Form_Activate() {

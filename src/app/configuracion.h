@@ -56,6 +56,14 @@ class Configuracion {
     // Logout, shutdown or SIGTERM: never refused; the settings are saved first.
     void shutdown();
 
+    // The compact window: opened by "Reducido" (the main window hides), closed back to
+    // the main window; its position is kept in the settings file.
+    void CdReducido_Estado_Click();
+    void FrChico_Form_Load();
+    void FrChico_Form_Unload();
+    // A left click on the tray icon brings the main window back.
+    void Systray_MouseDown(int button);
+
     // The language list; also the entry point of a language change.
     void LsIdiomas_Click();
     void LeyendaGrillaFilaCero();

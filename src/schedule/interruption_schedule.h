@@ -3,6 +3,7 @@
 // or a daily time window, checked on every connected tick of the session clock; its
 // status legends; and the message window that says why the line was cut.
 #include <functional>
+#include <optional>
 
 #include "core/ole_date.h"
 
@@ -32,8 +33,18 @@ public:
     void MensajeDesconexion();
 
 private:
+    void revisarDia();
+    void revisarSemanaOMes(bool month);
+    void revisarVentana();
+    void revisarCupo();
     void reiniciarPeriodo();
-    void cortar();
+    // Ends the line, or says once that it could not: `anunciado` remembers that.
+    void cortar(bool& anunciado);
+    // Writes the period legend; false when the language has no text for it.
+    bool escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end);
+    OleDate fechaActual() const;
+    OleDate fechaInicioSesion() const;
+    std::optional<long long> segundosFinVentana() const;
     // The end of the current week or month period, one week or one calendar month after
     // its start.
     static OleDate finDePeriodo(OleDate start, bool month);
@@ -47,8 +58,12 @@ private:
     bool ControlHorasArmado = false;
     // The day (date value) whose daily period is running; restarts once per new day.
     OleDate diaDelPeriodo_ = -1;
-    // The cut of the current period has been announced (nothing could be cut).
-    bool corteAnunciado_ = false;
+    // A cut that could not end the line has been announced: in this period (allowance)
+    // or in this stay inside the window.
+    bool corteCupoAnunciado_ = false;
+    bool corteVentanaAnunciado_ = false;
+    // The period end when no legend can carry it (a language without texts); -1 none.
+    OleDate finSinLeyenda_ = -1;
 };
 
 }  // namespace lt

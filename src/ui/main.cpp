@@ -11,12 +11,15 @@
 #include "core/clock.h"
 #include "i18n/captions.h"
 #include "platform/file_locations.h"
+#include "platform/linux/display_platform.h"
 #include "platform/linux/linux_connection_cutter.h"
 #include "platform/linux/linux_connection_probe.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/termination_signals.h"
 #include "settings/default_settings.h"
+#include "ui/compact_window_view.h"
 #include "ui/main_window.h"
+#include "ui/message_window_view.h"
 #include "ui/qt_message_box.h"
 
 namespace {
@@ -29,6 +32,7 @@ QByteArray shippedDefaults() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    lt::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LinkTally"));
     QApplication::setApplicationVersion(QStringLiteral("1.06"));
@@ -55,10 +59,13 @@ int main(int argc, char* argv[]) {
                       QString::fromUtf8(code == 1 ? m.spanish : m.english).arg(error));
     }
 
-    lt::LinuxConnectionProbe probe(QStringLiteral("/"), lt::LinuxConnectionProbe::proxyFromEnvironment());
+    lt::LinuxConnectionProbe probe(QStringLiteral("/"),
+                                   lt::LinuxConnectionProbe::proxyFromEnvironment());
     lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
     lt::Configuracion logic(clock, messages, files, probe, cutter);
     lt::MainWindow window(logic);
+    lt::CompactWindowView compact(logic);
+    lt::MessageWindowView dialogo(logic.form().Dialogo);
     messages.setParent(&window);
     instance.setActivationHandler([&window] { window.restore(); });
 

@@ -92,7 +92,10 @@ void MainWindow::bindTray() {
     connect(tray_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) {
                 // Only the left button brings the window back.
-                if (r == QSystemTrayIcon::Trigger) restore();
+                if (r == QSystemTrayIcon::Trigger) {
+                    logic_.Systray_MouseDown(1);
+                    restore();
+                }
             });
     sync();
 }

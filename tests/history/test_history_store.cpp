@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <ostream>
 
 #include "history/history_store.h"
@@ -123,6 +124,58 @@ TEST_F(HistoryStoreTest, CreatesTheTableAndKeepsInsertionOrder) {
     // A NULL written by another program reads as empty text.
     ASSERT_TRUE(other.exec("INSERT INTO Historial (fecha) VALUES ('01/04/2024')"));
     EXPECT_EQ(loaded(again).back(), SessionRecord::fromRow({QStringLiteral("01/04/2024")}));
+}
+
+// Loaded texts share memory behind the scenes; each must still act as a string of its own.
+TEST_F(HistoryStoreTest, LoadedTextsAreIndependentStrings) {
+    HistoryStore store(db);
+    ASSERT_TRUE(store.open());
+    SessionRecord longOne = session(2);
+    longOne.TiempoConexion = QString(50000, QLatin1Char('7'));  // larger than any shared block
+    std::vector<SessionRecord> expected{session(1), kAwkward, longOne};
+    for (int i = 4; i <= 10; ++i) expected.push_back(session(i));
+    for (const SessionRecord& r : expected) ASSERT_TRUE(store.append(r));
+    Other other(db);
+    for (int i = 0; i < 6; ++i) {  // enough texts to fill many blocks
+        ASSERT_TRUE(other.exec("INSERT INTO Historial SELECT * FROM Historial ORDER BY rowid"));
+        const std::vector<SessionRecord> before = expected;
+        expected.insert(expected.end(), before.begin(), before.end());
+    }
+    // Bytes that are not UTF-8, and a character beyond 16 bits, from another program.
+    ASSERT_TRUE(
+        other.exec("INSERT INTO Historial VALUES (CAST(x'41c3' AS TEXT), "
+                   "'\xF0\x9F\x98\x80', '', NULL, 'z', CAST(x'ff' AS TEXT))"));
+    ASSERT_TRUE(
+        other.exec("UPDATE Historial SET HoraInicio = char(128512) WHERE fecha = 'A' || "
+                   "CAST(x'c3' AS TEXT)"));
+
+    std::vector<SessionRecord> out;
+    ASSERT_TRUE(store.loadAll(out));
+    ASSERT_EQ(out.size(), expected.size() + 1);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin()));
+    const SessionRecord& odd = out.back();
+    EXPECT_EQ(odd.fecha, QStringLiteral("A\uFFFD"));
+    EXPECT_EQ(odd.HoraInicio, QString::fromUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_EQ(odd.costo, QStringLiteral("z"));
+    EXPECT_EQ(odd.CostoAcumulado, QStringLiteral("\uFFFD"));
+    for (const SessionRecord& r : out)
+        for (const QString& text : r.toRow()) ASSERT_EQ(text.utf16()[text.size()], 0);
+
+    // Changing one text leaves its neighbours alone, and so does growing the last one
+    // left alive once all the others are gone.
+    out[0].fecha += QLatin1String("!");
+    out[0].HoraInicio.replace(0, 2, QStringLiteral("23"));
+    EXPECT_EQ(out[0].fecha, session(1).fecha + QLatin1String("!"));
+    EXPECT_EQ(out[0].HoraInicio, QStringLiteral("23:00:01"));
+    EXPECT_EQ(out[0].HoraFinalizacion, session(1).HoraFinalizacion);
+    EXPECT_EQ(out[1], kAwkward);
+    QString survivor = out[5].costo;
+    QString front = out[5].fecha;
+    out.clear();
+    survivor.append(QString(100, QLatin1Char('x')));
+    front.prepend(QStringLiteral(">>"));
+    EXPECT_EQ(survivor, expected[5].costo + QString(100, QLatin1Char('x')));
+    EXPECT_EQ(front, QLatin1String(">>") + expected[5].fecha);
 }
 
 TEST_F(HistoryStoreTest, ClearEmptiesTheTableAndThePendingRecords) {
