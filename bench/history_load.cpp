@@ -4,6 +4,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "history/history_store.h"

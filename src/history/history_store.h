@@ -35,13 +35,16 @@ class HistoryStore {
 
     // Opens the database (creating file and table when missing) and stores what the
     // pending file holds. A file that is not a database, or cannot be opened, is left
-    // exactly as it is: false with the reason in error().
+    // exactly as it is: false with the reason in error(). Also false while records still
+    // wait, and for the database of a newer version, which stays open to be read but is
+    // never written.
     bool open();
     bool isOpen() const { return db_ != nullptr; }
 
-    // Appends one record. On any failure the record goes to the pending file (appended
-    // and flushed before returning) and false is returned with the reason in error();
-    // the record then counts in pendingCount() and is stored by a later append or open.
+    // Appends one record, after any that wait. On any failure the record goes to the
+    // pending file (appended and flushed before returning; kept in memory should even
+    // that fail) and false is returned with the reason in error(); the record then
+    // counts in pendingCount() and is stored by a later append or open.
     bool append(const SessionRecord& r);
     // Replaces `out` with every stored record in insertion order, then the pending ones;
     // false (and what could be read) on a failure.

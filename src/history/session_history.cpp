@@ -12,13 +12,20 @@
 namespace lt {
 
 void SessionHistory::abrir() {
-    if (!store_.open())
-        showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotRead, store_.error());
+    if (!store_.open()) {
+        // Open but with sessions still waiting to be stored, or not readable at all.
+        if (store_.isOpen())
+            reportWriteFailure();
+        else
+            showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotRead, store_.error());
+    }
     const auto crashed = store_.readCheckpoint();
     if (!crashed) return;
-    // The session a crash left open ends at its last checkpoint.
-    if (!store_.append(*crashed)) reportWriteFailure();
-    store_.removeCheckpoint();
+    // The session a crash left open ends at its last checkpoint; the checkpoint goes
+    // only once the session is stored or waiting in the pending file.
+    const bool stored = store_.append(*crashed);
+    if (!stored) reportWriteFailure();
+    if (stored || store_.pendingCount() > 0) store_.removeCheckpoint();
     estado_.Momento = crashed->fecha;
     settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Momento"),
                               crashed->fecha);

@@ -3,7 +3,6 @@
 // or a daily time window, checked on every connected tick of the session clock; its
 // status legends; and the message window that says why the line was cut.
 #include <functional>
-#include <optional>
 
 #include "core/ole_date.h"
 
@@ -15,7 +14,7 @@ class Clock;
 class SettingsStore;
 
 class InterruptionSchedule {
-public:
+  public:
     // cut: ends the connection (true when the line was cut and the session must close);
     // reloadGrid: the history grid's reload.
     InterruptionSchedule(MainForm& form, EstadoMonitor& estado, const Clock& clock,
@@ -32,7 +31,7 @@ public:
     void LeyendaStatusProgramacion();
     void MensajeDesconexion();
 
-private:
+  private:
     void revisarDia();
     void revisarSemanaOMes(bool month);
     void revisarVentana();
@@ -44,7 +43,6 @@ private:
     bool escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end);
     OleDate fechaActual() const;
     OleDate fechaInicioSesion() const;
-    std::optional<long long> segundosFinVentana() const;
     // The end of the current week or month period, one week or one calendar month after
     // its start.
     static OleDate finDePeriodo(OleDate start, bool month);

@@ -1,0 +1,131 @@
+// Sessions through the history: a failing save, a crash and a restart lose nothing.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QTemporaryDir>
+
+#include "app/configuracion.h"
+#include "core/clock.h"
+#include "core/virtual_loop.h"
+#include "support/test_support.h"
+
+using namespace lt;
+
+namespace {
+
+const QByteArray kSettings =
+    "[tiempos y costos semanales]\nDesdeSemanaHH=08\nDesdeSemanaMM=00\nDesdeSemanaSS=00\n"
+    "HastaSemanaHH=20\nHastaSemanaMM=00\nHastaSemanaSS=00\nCostoDesdeHasta=6\nCostoResto=1\n"
+    "[Intervalos timers]\nTimerConexion=1\nTimerCosto=1\n[Idiomas]\nCodigoIdioma=0\n"
+    "[Costos]\nAjusteCosto=S\nCostoIVA=0\nCostoAcumuladoPorSesion=000.00\n[Flags]\nQueDia=N\n";
+
+// One run of the program on the same files.
+struct ProgramRun {
+    ProgramRun(const QString& dir, FakeClock& clock, test::FakeProbe& probe)
+        : loop(clock), logic(clock, messages, AppFiles{dir, dir}, probe, cutter) {
+        MainForm& f = logic.form();
+        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet})
+            loop.add(*t);
+        logic.Form_Load();
+    }
+    VirtualLoop loop;
+    test::RecordingMessageBox messages;
+    test::FakeCutter cutter;
+    Configuracion logic;
+};
+
+QStringList rowOf(Configuracion& c, int r) {
+    return c.form().MSFlexGrid_Estado.row(r);
+}
+
+}  // namespace
+
+TEST(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
+    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
+    test::FakeProbe probe;
+    auto run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    EXPECT_TRUE(run->messages.shown.empty());
+    EXPECT_FALSE(run->logic.form().STabTiempos_Estado.tabEnabled(3));  // no session yet
+
+    // Session 1: 10:00:00 to 10:10:00, stored.
+    probe.setOnline(true);
+    run->loop.runForSeconds(1 + 600);
+    probe.setOnline(false);
+    run->loop.runForSeconds(5);
+    ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
+
+    // Session 2 ends while another program holds the database: the save fails.
+    probe.setOnline(true);
+    run->loop.runForSeconds(300);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(
+        sqlite3_open(dir.filePath(QStringLiteral("LinkTally.db")).toUtf8().constData(), &other),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    probe.setOnline(false);
+    run->loop.runForSeconds(5);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(run->messages.shown.size(), 1u);  // told once, and why
+    EXPECT_TRUE(run->messages.shown[0].text.contains(QStringLiteral("locked")));
+    ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 2);  // shown all the same
+    const QStringList second = rowOf(run->logic, 1);
+
+    // Session 3 runs three minutes, then the program dies without closing it.
+    probe.setOnline(true);
+    run->loop.runForSeconds(185);
+    // The last checkpoint was the cost tick of 10:18:11.
+    const QString lastCheckpointEnd = QStringLiteral("10:18:11");
+    run.reset();
+
+    // The restart stores the waiting session and the one the crash left, in order.
+    probe.setOnline(false);
+    clock.advanceSeconds(60);
+    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    MainForm& f = run->logic.form();
+    ASSERT_EQ(f.MSFlexGrid_Estado.rowCount(), 3);
+    EXPECT_EQ(rowOf(run->logic, 0),
+              (QStringList{"05/12/2026", "10:00:00", "10:10:00", "00:10:00", "001.00", "001.00"}));
+    EXPECT_EQ(rowOf(run->logic, 1), second);
+    const QStringList third = rowOf(run->logic, 2);
+    EXPECT_EQ(third[1], QStringLiteral("10:15:10"));
+    EXPECT_EQ(third[2], lastCheckpointEnd);
+    EXPECT_EQ(third[3], QStringLiteral("00:03:01"));
+    EXPECT_TRUE(f.STabTiempos_Estado.tabEnabled(3));
+    EXPECT_EQ(run->logic.estado().CantidadSesiones, 3);
+
+    // A third run finds the same three, no more.
+    run.reset();
+    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    EXPECT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 3);
+    EXPECT_TRUE(run->messages.shown.empty());
+}
+
+TEST(HistoryFlow, ClearingEmptiesTheHistoryAndRestartsTheAccumulatedCost) {
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
+    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
+    test::FakeProbe probe;
+    probe.setOnline(true);
+    ProgramRun run(dir.path(), clock, probe);
+    run.loop.runForSeconds(1 + 600);
+    probe.setOnline(false);
+    run.loop.runForSeconds(2);
+    MainForm& f = run.logic.form();
+    ASSERT_EQ(f.TxCOCostoAcumuladoDesde.text(), QStringLiteral("001.00"));
+
+    run.logic.estado().CodigoIdioma = 1;
+    run.logic.history().CdLimpiarBase_Configuracion_Click();
+    EXPECT_EQ(f.MSFlexGrid_Estado.rowCount(), 0);
+    EXPECT_EQ(f.TxCOCostoAcumuladoDesde.text(), QStringLiteral("000.00"));
+    EXPECT_EQ(f.LbCOCostoAcumulado_Estado.caption(),
+              QStringLiteral("Costo acumulado desde el 05/12/2026:"));
+    EXPECT_FALSE(f.STabTiempos_Estado.tabEnabled(3));
+    ProgramRun again(dir.path(), clock, probe);
+    EXPECT_EQ(again.logic.form().MSFlexGrid_Estado.rowCount(), 0);
+    // Kept with its date; the stored language (English) rewrites its words.
+    EXPECT_EQ(again.logic.form().LbCOCostoAcumulado_Estado.caption(),
+              QStringLiteral("Cost add from 05/12/2026:"));
+}
