@@ -8,36 +8,51 @@ void Grid::setCaption(int c, const QString& text) {
     changed(Change::CaptionsChanged, c, c);
 }
 
-void Grid::setRows(std::vector<QStringList> rows) {
-    for (auto& r : rows)
-        while (r.size() < columns_) r.append(QString());
+QStringList Grid::row(int r) const {
+    QStringList out;
+    for (int c = 0; c < columns_; ++c) out << cell(r, c);
+    return out;
+}
+
+void Grid::setRows(const std::vector<QStringList>& rows) {
+    std::vector<QString> cells;
+    cells.reserve(rows.size() * static_cast<size_t>(columns_));
+    for (const QStringList& r : rows)
+        for (int c = 0; c < columns_; ++c) cells.push_back(c < r.size() ? r[c] : QString());
+    setCells(std::move(cells));
+}
+
+void Grid::setCells(std::vector<QString> cells) {
+    cells.resize(cells.size() - cells.size() % static_cast<size_t>(columns_));
     changed(Change::BeginReset);
-    rows_ = std::move(rows);
+    cells_ = std::move(cells);
     changed(Change::EndReset);
 }
 
-void Grid::appendRow(QStringList row) {
-    while (row.size() < columns_) row.append(QString());
+void Grid::appendRow(const QStringList& row) {
     const int last = rowCount();
     changed(Change::BeginAppend, last, last);
-    rows_.push_back(std::move(row));
+    for (int c = 0; c < columns_; ++c) cells_.push_back(c < row.size() ? row[c] : QString());
     changed(Change::EndAppend, last, last);
 }
 
 void Grid::clear() {
     changed(Change::BeginReset);
-    rows_.clear();
+    cells_.clear();
     changed(Change::EndReset);
     for (auto& c : captions_) c.clear();
     changed(Change::CaptionsChanged, 0, columns_ - 1);
 }
 
 void Grid::reorder(const std::vector<int>& order) {
-    std::vector<QStringList> sorted;
-    sorted.reserve(order.size());
-    for (int i : order) sorted.push_back(std::move(rows_.at(static_cast<size_t>(i))));
+    const auto cols = static_cast<size_t>(columns_);
+    std::vector<QString> sorted;
+    sorted.reserve(order.size() * cols);
+    for (int i : order)
+        for (size_t c = 0; c < cols; ++c)
+            sorted.push_back(std::move(cells_[static_cast<size_t>(i) * cols + c]));
     changed(Change::BeginReset);
-    rows_ = std::move(sorted);
+    cells_ = std::move(sorted);
     changed(Change::EndReset);
 }
 

@@ -20,12 +20,19 @@ class Grid final : public Control {
 
     int columns() const { return columns_; }
     // Data rows, not counting the caption row.
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    const QStringList& row(int r) const { return rows_.at(static_cast<size_t>(r)); }
+    int rowCount() const { return static_cast<int>(cells_.size() / static_cast<size_t>(columns_)); }
+    const QString& cell(int r, int c) const {
+        return cells_[static_cast<size_t>(r) * static_cast<size_t>(columns_) +
+                      static_cast<size_t>(c)];
+    }
+    QStringList row(int r) const;
     const QString& caption(int c) const { return captions_.at(c); }
     void setCaption(int c, const QString& text);
-    void setRows(std::vector<QStringList> rows);
-    void appendRow(QStringList row);
+    void setRows(const std::vector<QStringList>& rows);
+    // The rows as one run of cells, row after row (what a large history loads into:
+    // no allocation per row).
+    void setCells(std::vector<QString> cells);
+    void appendRow(const QStringList& row);
     void clear();
     // Reorders the rows (sorting); the rows' texts stay as they are.
     void reorder(const std::vector<int>& order);
@@ -43,7 +50,7 @@ class Grid final : public Control {
     }
     int columns_;
     QStringList captions_;
-    std::vector<QStringList> rows_;
+    std::vector<QString> cells_;
     std::function<void(Change, int, int)> changeObserver_;
 };
 

@@ -34,7 +34,7 @@ void sortHistoryGrid(Grid& grid, int column) {
     const int n = grid.rowCount();
     std::vector<double> keys(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r)
-        keys[static_cast<size_t>(r)] = historySortKey(column, grid.row(r).at(column));
+        keys[static_cast<size_t>(r)] = historySortKey(column, grid.cell(r, column));
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {

@@ -404,28 +404,54 @@ bool HistoryStore::appendToPending(const std::vector<SessionRecord>& records) {
 
 bool HistoryStore::loadAll(std::vector<SessionRecord>& out) {
     out.clear();
+    return readAll(
+        [&out](QString* texts) {
+            SessionRecord& r = out.emplace_back();
+            for (int c = 0; c < kFieldCount; ++c) r.*kFields[c] = std::move(texts[c]);
+        },
+        [&out](qsizetype n) { out.reserve(static_cast<size_t>(n)); });
+}
+
+bool HistoryStore::loadCells(std::vector<QString>& cells) {
+    cells.clear();
+    return readAll(
+        [&cells](QString* texts) {
+            for (int c = 0; c < kFieldCount; ++c) cells.push_back(std::move(texts[c]));
+        },
+        [&cells](qsizetype n) { cells.reserve(static_cast<size_t>(n) * kFieldCount); });
+}
+
+bool HistoryStore::readAll(const std::function<void(QString*)>& row,
+                           const std::function<void(qsizetype)>& reserve) {
     bool ok = false;
     if (db_) {
-        ok = readStored(out);
+        ok = readStored(row, reserve);
     } else if (error_.isEmpty()) {
         error_ = QStringLiteral("%1 is not open").arg(QFileInfo(path_).fileName());
     }
-    for (SessionRecord& r : readPending(pendingPath_)) out.push_back(std::move(r));
-    out.insert(out.end(), unsaved_.begin(), unsaved_.end());
+    auto emitRecord = [&row](const SessionRecord& r) {
+        QString texts[kFieldCount];
+        for (int c = 0; c < kFieldCount; ++c) texts[c] = r.*kFields[c];
+        row(texts);
+    };
+    for (const SessionRecord& r : readPending(pendingPath_)) emitRecord(r);
+    for (const SessionRecord& r : unsaved_) emitRecord(r);
     return ok;
 }
 
-bool HistoryStore::readStored(std::vector<SessionRecord>& out) {
+bool HistoryStore::readStored(const std::function<void(QString*)>& row,
+                              const std::function<void(qsizetype)>& reserve) {
     const QString what = QStringLiteral("cannot read %1").arg(QFileInfo(path_).fileName());
     if (const auto last = queryInt(db_, "SELECT max(rowid) FROM Historial"))
-        out.reserve(static_cast<size_t>(std::clamp<sqlite3_int64>(*last, 0, kMaxReserve)));
+        reserve(static_cast<qsizetype>(std::clamp<sqlite3_int64>(*last, 0, kMaxReserve)));
     Statement st(db_, kSelectAll);
     if (!st) return fail(what);
     TextBlocks texts;
+    QString fields[kFieldCount];
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        SessionRecord& r = out.emplace_back();
-        for (int c = 0; c < kFieldCount; ++c) r.*kFields[c] = texts.add(columnText(st.get(), c));
+        for (int c = 0; c < kFieldCount; ++c) fields[c] = texts.add(columnText(st.get(), c));
+        row(fields);
     }
     return rc == SQLITE_DONE || fail(what);
 }

@@ -5,6 +5,7 @@
 // and the running session is checkpointed so that a crash loses at most a minute.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,9 @@ class HistoryStore {
     // Replaces `out` with every stored record in insertion order, then the pending ones;
     // false (and what could be read) on a failure.
     bool loadAll(std::vector<SessionRecord>& out);
+    // The same, as one run of cells (six per record, in field order): what the grid
+    // holds, without a record or a list per row.
+    bool loadCells(std::vector<QString>& cells);
     // Deletes every record (and the pending ones); false when the table could not be
     // emptied, which then stays as it was.
     bool clear();
@@ -74,7 +78,12 @@ class HistoryStore {
     bool store(const std::vector<SessionRecord>& more);
     bool insertAll(const std::vector<SessionRecord>& records);
     bool appendToPending(const std::vector<SessionRecord>& records);
-    bool readStored(std::vector<SessionRecord>& out);
+    // Every record, stored then waiting; `row` gets each one's six texts in field order
+    // (to move from), `reserve` the number of stored records first.
+    bool readAll(const std::function<void(QString*)>& row,
+                 const std::function<void(qsizetype)>& reserve);
+    bool readStored(const std::function<void(QString*)>& row,
+                    const std::function<void(qsizetype)>& reserve);
     bool fail(const QString& what);
 
     QString path_;

@@ -36,12 +36,9 @@ void SessionHistory::abrir() {
 void SessionHistory::CargarDeBaseDeDatosVisuakizarGrilla() {
     // Reading the whole table again buys nothing while the grid already shows it.
     if (gridHoldsHistory_) return;
-    std::vector<SessionRecord> records;
-    store_.loadAll(records);
-    std::vector<QStringList> rows;
-    rows.reserve(records.size());
-    for (const SessionRecord& r : records) rows.push_back(r.toRow());
-    form_.MSFlexGrid_Estado.setRows(std::move(rows));
+    std::vector<QString> cells;
+    store_.loadCells(cells);
+    form_.MSFlexGrid_Estado.setCells(std::move(cells));
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
     gridHoldsHistory_ = true;
 }

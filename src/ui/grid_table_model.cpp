@@ -40,7 +40,7 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= grid_.rowCount() || index.column() >= grid_.columns())
         return {};
-    if (role == Qt::DisplayRole) return grid_.row(index.row()).at(index.column());
+    if (role == Qt::DisplayRole) return grid_.cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
 }
