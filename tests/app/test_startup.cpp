@@ -231,3 +231,24 @@ TEST(Startup, UnwritableSettingsAreReportedOnceAndTheRunGoesOn) {
     EXPECT_EQ(p.form().TxImpuestos_Costo.text(), QStringLiteral("21"));
     EXPECT_EQ(p.estado().AjusteCosto, QStringLiteral("D"));
 }
+
+TEST(Startup, GridCaptionsFollowTheLanguageAndStayForOtherCodes) {
+    QTemporaryDir dir;
+    Program p(dir.path());
+    p.logic.Form_Load();
+    Grid& g = p.form().MSFlexGrid_Estado;
+    const QStringList english = {"Date", "Start Time:", "End Time:", "Connection Time:", "Cost:", "Accumulate Cost:"};
+    const QStringList spanish = {"Fecha:", "Hora Inicio:", "Hora Finalizacion:", "Tiempo Conexion:", "Costo:", "Costo Acumulado"};
+    auto captions = [&g] {
+        QStringList out;
+        for (int c = 0; c < g.columns(); ++c) out << g.caption(c);
+        return out;
+    };
+    EXPECT_EQ(captions(), english);
+    p.estado().CodigoIdioma = 1;
+    p.logic.LeyendaGrillaFilaCero();
+    EXPECT_EQ(captions(), spanish);
+    p.estado().CodigoIdioma = 2;
+    p.logic.LeyendaGrillaFilaCero();
+    EXPECT_EQ(captions(), spanish);
+}

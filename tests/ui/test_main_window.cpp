@@ -7,8 +7,10 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QAbstractItemModelTester>
 #include <QTest>
 
 #include "app/configuracion.h"
@@ -56,11 +58,18 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
               QStringLiteral("27:15:03"));
     auto* grid = window.findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
     ASSERT_NE(grid->model(), nullptr);
+    QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(),
               QStringLiteral("Connection Time:"));
     f.MSFlexGrid_Estado.appendRow({QStringLiteral("05/12/2026"), QStringLiteral("10:00:00")});
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("05/12/2026"));
+    f.MSFlexGrid_Estado.appendRow({QStringLiteral("06/12/2026"), QStringLiteral("11:00:00")});
+    // A click on a caption sorts, newest first.
+    grid->horizontalHeader()->sectionClicked(0);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("06/12/2026"));
+    f.MSFlexGrid_Estado.setRows({});
+    EXPECT_EQ(grid->model()->rowCount(), 0);
 
     // View to model: typing, ticking, choosing.
     auto* iva = window.findChild<QLineEdit*>(QStringLiteral("TxImpuestos_Costo"));
