@@ -44,7 +44,14 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       history_(form_, estado_, clock_, store_, settings_, messages_),
       schedule_(
           form_, estado_, clock_, settings_, [this] { return connection_.cortarConexion(); },
-          [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); }) {
+          [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); }),
+      password_(form_, estado_, settings_, messages_),
+      editing_(form_, estado_, clock_, settings_, messages_,
+               SettingsEditing::Hooks{
+                   .tipoDeInterrupcionConexion = [this] { schedule_.TipoDeInterrupcionConexion(); },
+                   .leyendaStatusProgramacion = [this] { schedule_.LeyendaStatusProgramacion(); },
+                   .bloquearProtegidos = [this] { password_.bloquear(); },
+               }) {
     wireEvents();
     wireTimers();
 }
@@ -84,6 +91,16 @@ void Configuracion::wireEvents() {
     };
     f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
     f.CdReducido_Estado.Click = [this] { CdReducido_Estado_Click(); };
+    f.CdAceptarClaveActual_Configuracion.Click = [this] {
+        password_.CdAceptarClaveActual_Configuracion_Click();
+    };
+    f.CdAceptarClaveNueva_Configuracion.Click = [this] {
+        password_.CdAceptarClaveNueva_Configuracion_Click();
+    };
+    f.CkNuevaClave_Configuracion.Click = [this] { password_.CkNuevaClave_Configuracion_Click(); };
+    f.CdAceptarCambios_Configuracion.Click = [this] {
+        editing_.CdAceptarCambios_Configuracion_Click();
+    };
     f.CdLimpiarBase_Configuracion.Click = [this] { history_.CdLimpiarBase_Configuracion_Click(); };
     f.MSFlexGrid_Estado.CaptionClick = [this](int column) {
         history_.MSFlexGrid_Estado_CaptionClick(column);

@@ -11,10 +11,12 @@
 #include "cost/cost_calculator.h"
 #include "history/history_store.h"
 #include "history/session_history.h"
+#include "password/access_password.h"
 #include "platform/connection.h"
 #include "platform/file_locations.h"
 #include "schedule/interruption_schedule.h"
 #include "settings/parametros_monitor.h"
+#include "settings/settings_editing.h"
 #include "settings/settings_lock.h"
 #include "settings/settings_store.h"
 
@@ -46,6 +48,8 @@ class Configuracion {
     CostCalculator& cost() { return cost_; }
     SessionHistory& history() { return history_; }
     InterruptionSchedule& schedule() { return schedule_; }
+    AccessPassword& password() { return password_; }
+    SettingsEditing& editing() { return editing_; }
     HistoryStore& historyStore() { return store_; }
     const AppFiles& files() const { return files_; }
 
@@ -99,6 +103,8 @@ class Configuracion {
     HistoryStore store_;
     SessionHistory history_;
     InterruptionSchedule schedule_;
+    AccessPassword password_;
+    SettingsEditing editing_;
 };
 
 }  // namespace lt

@@ -110,6 +110,12 @@ inline constexpr Bilingual kPasswordLabel{"Password:", "Clave:"};
 inline constexpr Bilingual kPreviousPasswordLabel{"Enter previous password:",
                                                   "Ingrese clave anterior:"};
 
+inline constexpr Bilingual kMsgPasswordCharacters{
+    "The new password may only hold letters, digits and signs of Western European "
+    "languages; it was not changed.",
+    "La nueva clave solo puede tener letras, dígitos y signos de los idiomas de Europa "
+    "occidental; no se cambió."};
+
 // ---- Validation of typed settings --------------------------------------------------
 
 inline constexpr Bilingual kMsgHours0to23{"Nonvalid value, to enter values between 0 and 23",

@@ -33,7 +33,8 @@ TEST(GridSort, EachColumnSortsByItsValueLargestOrNewestFirst) {
     sortHistoryGrid(g, 4);  // money by amount: 1000 above 999.99
     EXPECT_EQ(column(g, 4), (QStringList{"1000.00", "999.99", "012.10", ""}));
     // Rows move whole.
-    EXPECT_EQ(g.row(0), (QStringList{"28/11/2026", "23:10:00", "00:20:00", "100:00:00", "1000.00", "1999.99"}));
+    EXPECT_EQ(g.row(0), (QStringList{"28/11/2026", "23:10:00", "00:20:00", "100:00:00", "1000.00",
+                                     "1999.99"}));
     sortHistoryGrid(g, 5);
     EXPECT_EQ(column(g, 5).first(), QStringLiteral("2012.09"));
     sortHistoryGrid(g, 9);  // no such column: nothing moves

@@ -1,0 +1,105 @@
+#include "password/access_password.h"
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "i18n/captions.h"
+#include "i18n/notices.h"
+#include "settings/settings_store.h"
+
+namespace lt {
+
+std::optional<QString> encodePassword(const QString& text) {
+    const QString t = text.trimmed();
+    QString out = QStringLiteral("%1").arg(t.size(), 4, 10, QLatin1Char('0'));
+    for (const QChar c : t) {
+        const char16_t code = c.unicode();
+        if (code > 255) return std::nullopt;
+        out += (code < 100 ? QStringLiteral("0") : QString()) + QString::number(code);
+    }
+    return out;
+}
+
+std::vector<Control*> AccessPassword::guarded() const {
+    MainForm& f = form_;
+    return {&f.FrInterrumpirConexion_Configuracion, &f.CkFormatoReducido_Configuracion,
+            &f.CKInicioWindows_Configuracion,       &f.CkAbadonaAplicacion_Configuracion,
+            &f.CkNuevaClave_Configuracion,          &f.CbServidoresDeTiempo,
+            &f.CdLimpiarBase_Configuracion};
+}
+
+void AccessPassword::desbloquear() {
+    for (Control* c : guarded()) c->setEnabled(true);
+}
+
+void AccessPassword::bloquear() {
+    for (Control* c : guarded()) c->setEnabled(false);
+}
+
+bool AccessPassword::entradaCorrecta() {
+    const auto entered = encodePassword(form_.TxClaveActual_Configuracion.text());
+    estado_.Clave =
+        settings_.LeerValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Clave"));
+    return entered && *entered == estado_.Clave;
+}
+
+void AccessPassword::rechazar() {
+    bloquear();
+    if (const char* t = pickText(estado_.CodigoIdioma, kMsgPasswordNotValid))
+        messages_.show(MessageBox::Icon::Critical, QStringLiteral("LinkTally"),
+                       QString::fromUtf8(t));
+    form_.TxClaveActual_Configuracion.setText(QString());
+}
+
+void AccessPassword::CdAceptarClaveActual_Configuracion_Click() {
+    if (form_.CkNuevaClave_Configuracion.value() == 1) return;
+    if (!entradaCorrecta()) {
+        rechazar();
+        return;
+    }
+    desbloquear();
+    form_.TxClaveActual_Configuracion.setText(QString());
+}
+
+void AccessPassword::CkNuevaClave_Configuracion_Click() {
+    MainForm& f = form_;
+    const int v = f.CkNuevaClave_Configuracion.value();
+    if (v == 2) return;
+    const bool changing = v == 1;
+    f.CdAceptarClaveActual_Configuracion.setVisible(!changing);
+    f.LbNuevaClave_Configuracion.setVisible(changing);
+    f.TxNuevaClave_Configuracion.setVisible(changing);
+    f.CdAceptarClaveNueva_Configuracion.setVisible(changing);
+    if (changing) {
+        f.LbClaveActual_Configuracion.setVisible(true);
+        f.TxNuevaClave_Configuracion.setText(QString());
+        if (const char* t = pickText(estado_.CodigoIdioma, kPreviousPasswordLabel))
+            f.LbClaveActual_Configuracion.setCaption(QString::fromUtf8(t));
+        if (const char* t = pickText(estado_.CodigoIdioma, kPasswordLabel))
+            f.LbNuevaClave_Configuracion.setCaption(QString::fromUtf8(t));
+    } else if (const char* t = pickText(estado_.CodigoIdioma, kPasswordLabel)) {
+        f.LbClaveActual_Configuracion.setCaption(QString::fromUtf8(t));
+    }
+}
+
+void AccessPassword::CdAceptarClaveNueva_Configuracion_Click() {
+    MainForm& f = form_;
+    if (f.CkNuevaClave_Configuracion.value() != 1) return;
+    if (!entradaCorrecta()) {
+        rechazar();
+        return;
+    }
+    const auto encoded = encodePassword(f.TxNuevaClave_Configuracion.text());
+    if (!encoded) {
+        // A character the stored form cannot hold would make a password that never matches.
+        showNotice(messages_, estado_.CodigoIdioma, kMsgPasswordCharacters);
+        return;
+    }
+    desbloquear();
+    f.CkNuevaClave_Configuracion.setValue(0);
+    estado_.Clave = *encoded;
+    settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Clave"),
+                              estado_.Clave);
+    f.TxClaveActual_Configuracion.setText(QString());
+}
+
+}  // namespace lt

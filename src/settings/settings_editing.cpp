@@ -1,0 +1,78 @@
+#include "settings/settings_editing.h"
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/clock.h"
+#include "core/conversions.h"
+#include "i18n/captions.h"
+#include "platform/message_box.h"
+#include "settings/settings_store.h"
+
+namespace lt {
+
+void SettingsEditing::mostrar(const char* english, const char* spanish) {
+    if (const char* t = pickText(estado_.CodigoIdioma, english, spanish))
+        messages_.show(MessageBox::Icon::Information, QStringLiteral("LinkTally"),
+                       QString::fromUtf8(t));
+}
+
+bool SettingsEditing::FormatoHHMMSS(const QString& text) {
+    const auto number = [&text](qsizetype from, qsizetype n) {
+        return leadingNumber(text.mid(from, n));
+    };
+    const double hh = number(0, 2), mm = number(3, 2), ss = number(text.size() - 2, 2);
+    const bool ok = hh >= 0 && hh < 24 && mm >= 0 && mm < 60 && ss >= 0 && ss < 60 &&
+                    text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':');
+    estado_.ErrorFormato = !ok;
+    if (!ok) mostrar(kMsgTimeFormat.english, kMsgTimeFormat.spanish);
+    return ok;
+}
+
+void SettingsEditing::CdAceptarCambios_Configuracion_Click() {
+    MainForm& f = form_;
+    if (!FormatoHHMMSS(f.TxDespuesDeLa_Configuracion.text())) {
+        f.TxDespuesDeLa_Configuracion.setText(QStringLiteral("01:00:00"));
+        return;
+    }
+    // Every field of the scheme is checked before anything changes.
+    const bool ventana = f.CkDespuesDeLa_Configuracion.value() == 1;
+    if (ventana && !parseTimeOfDay(f.TxYDurante_Configuracion.text())) {
+        mostrar(kMsgIncompleteScheme.english, kMsgIncompleteScheme.spanish);
+        return;
+    }
+
+    estado_.TiempoAcumuladoBase = 0;
+    estado_.HorasAcumuladas = 0;
+    estado_.HoraAnterior = 0;
+    estado_.InicioAcumulado = clock_.now();
+    f.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(QStringLiteral("00"));
+    f.TxTiempoAcumulado_Estado.setText(QStringLiteral("00:00:00"));
+    f.LbPrueba.setCaption(QStringLiteral("00:00:00"));
+
+    ProgressBar& bar = f.ProgressBar_Estado;
+    const bool programado = estado_.QueDia != QLatin1String("N");
+    for (Control* c : std::initializer_list<Control*>{&f.LbTiempoAcumulado_Estado, &f.LbPrueba,
+                                                      &f.LbDesdeHasta_Estado})
+        c->setVisible(programado);
+    f.TxTiempoAcumulado_Estado.setVisible(false);
+    f.TxDiasAcumuladosInterrupcionProgramada_Estado.setVisible(false);
+    bar.setEnabled(programado);
+    bar.setVisible(programado);
+    if (programado) {
+        settings_.GuardarValorINI(QStringLiteral("Flags"), QStringLiteral("QueDia"),
+                                  estado_.QueDia);
+        estado_.FeInt = clock_.now();
+        if (hooks_.tipoDeInterrupcionConexion) hooks_.tipoDeInterrupcionConexion();
+        bar.setMin(0);
+        bar.setMax(static_cast<int>(leadingNumber(f.TxDespuesDe_Configuracion.text()) * 60.0));
+        bar.setValue(0);
+    }
+    if (ventana || !f.OpNunca_Configuracion.value()) {
+        if (hooks_.leyendaStatusProgramacion) hooks_.leyendaStatusProgramacion();
+    }
+    if (hooks_.bloquearProtegidos) hooks_.bloquearProtegidos();
+    // Accepted settings are on disk at once, not only at the end of a session.
+    settings_.GuardarINI();
+}
+
+}  // namespace lt

@@ -1,0 +1,46 @@
+#pragma once
+// "Aceptar cambios": applies the interruption scheme, all or nothing, then locks the
+// protected settings again.
+#include <QString>
+#include <functional>
+
+namespace lt {
+
+struct MainForm;
+struct EstadoMonitor;
+class Clock;
+class MessageBox;
+class SettingsStore;
+
+class SettingsEditing {
+  public:
+    struct Hooks {
+        std::function<void()> tipoDeInterrupcionConexion;
+        std::function<void()> leyendaStatusProgramacion;
+        std::function<void()> bloquearProtegidos;
+    };
+    SettingsEditing(MainForm& form, EstadoMonitor& estado, const Clock& clock,
+                    SettingsStore& settings, MessageBox& messages, Hooks hooks)
+        : form_(form),
+          estado_(estado),
+          clock_(clock),
+          settings_(settings),
+          messages_(messages),
+          hooks_(std::move(hooks)) {}
+
+    // A time of day "hh:mm:ss"; sets ErrorFormato and tells the user when it is not.
+    bool FormatoHHMMSS(const QString& text);
+    void CdAceptarCambios_Configuracion_Click();
+
+  private:
+    void mostrar(const char* english, const char* spanish);
+
+    MainForm& form_;
+    EstadoMonitor& estado_;
+    const Clock& clock_;
+    SettingsStore& settings_;
+    MessageBox& messages_;
+    Hooks hooks_;
+};
+
+}  // namespace lt
