@@ -1,5 +1,6 @@
 // LinkTally: watches the Internet connection, times and prices each session.
 #include <QApplication>
+#include <memory>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
@@ -64,8 +65,16 @@ int main(int argc, char* argv[]) {
     lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
     lt::Configuracion logic(clock, messages, files, probe, cutter);
     lt::MainWindow window(logic);
-    lt::CompactWindowView compact(logic);
-    lt::MessageWindowView dialogo(logic.form().Dialogo);
+    // The compact and message windows are built the first time they are shown; the view
+    // then takes over following its window's state.
+    std::unique_ptr<lt::CompactWindowView> compact;
+    std::unique_ptr<lt::MessageWindowView> dialogo;
+    logic.form().FrChico.window.observer = [&compact, &logic] {
+        if (!compact) compact = std::make_unique<lt::CompactWindowView>(logic);
+    };
+    logic.form().Dialogo.window.observer = [&dialogo, &logic] {
+        if (!dialogo) dialogo = std::make_unique<lt::MessageWindowView>(logic.form().Dialogo);
+    };
     messages.setParent(&window);
     instance.setActivationHandler([&window] { window.restore(); });
 
