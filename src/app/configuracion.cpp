@@ -48,6 +48,7 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       password_(form_, estado_, settings_, messages_),
       editing_(form_, estado_, clock_, settings_, messages_,
                SettingsEditing::Hooks{
+                   .reiniciarPeriodo = [this] { schedule_.reiniciarPeriodo(); },
                    .tipoDeInterrupcionConexion = [this] { schedule_.TipoDeInterrupcionConexion(); },
                    .leyendaStatusProgramacion = [this] { schedule_.LeyendaStatusProgramacion(); },
                    .bloquearProtegidos = [this] { password_.bloquear(); },

@@ -30,13 +30,14 @@ class InterruptionSchedule {
     void TipoDeInterrupcionConexion();
     void LeyendaStatusProgramacion();
     void MensajeDesconexion();
+    // Starts the period's count from zero (also when the scheme is accepted anew).
+    void reiniciarPeriodo();
 
   private:
     void revisarDia();
     void revisarSemanaOMes(bool month);
     void revisarVentana();
     void revisarCupo();
-    void reiniciarPeriodo();
     // Ends the line, or says once that it could not: `anunciado` remembers that.
     void cortar(bool& anunciado);
     // Writes the period legend; false when the language has no text for it.

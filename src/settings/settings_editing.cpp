@@ -41,13 +41,7 @@ void SettingsEditing::CdAceptarCambios_Configuracion_Click() {
         return;
     }
 
-    estado_.TiempoAcumuladoBase = 0;
-    estado_.HorasAcumuladas = 0;
-    estado_.HoraAnterior = 0;
-    estado_.InicioAcumulado = clock_.now();
-    f.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(QStringLiteral("00"));
-    f.TxTiempoAcumulado_Estado.setText(QStringLiteral("00:00:00"));
-    f.LbPrueba.setCaption(QStringLiteral("00:00:00"));
+    if (hooks_.reiniciarPeriodo) hooks_.reiniciarPeriodo();
 
     ProgressBar& bar = f.ProgressBar_Estado;
     const bool programado = estado_.QueDia != QLatin1String("N");

@@ -15,6 +15,7 @@ class SettingsStore;
 class SettingsEditing {
   public:
     struct Hooks {
+        std::function<void()> reiniciarPeriodo;
         std::function<void()> tipoDeInterrupcionConexion;
         std::function<void()> leyendaStatusProgramacion;
         std::function<void()> bloquearProtegidos;

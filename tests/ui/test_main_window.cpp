@@ -1,43 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QHeaderView>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QAbstractItemModelTester>
 #include <QTest>
 
 #include "app/configuracion.h"
 #include "core/clock.h"
-#include "support/test_support.h"
+#include "support/widget_test.h"
 #include "ui/main_window.h"
 
 using namespace lt;
 
-namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-}  // namespace
-
-class MainWindowTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-    QTemporaryDir dir;
-    FakeClock clock;
-    test::RecordingMessageBox messages;
-    test::FakeProbe probe;
-    test::FakeCutter cutter;
-    Configuracion logic{clock, messages, AppFiles{dir.path(), dir.path()}, probe, cutter};
-};
+using MainWindowTest = test::WidgetTest;
 
 TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
     MainWindow window(logic);
@@ -58,7 +41,8 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetAndTheWidgetsFollowTheModel) {
               QStringLiteral("27:15:03"));
     auto* grid = window.findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
     ASSERT_NE(grid->model(), nullptr);
-    QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(grid->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(),
               QStringLiteral("Connection Time:"));
     f.MSFlexGrid_Estado.appendRow({QStringLiteral("05/12/2026"), QStringLiteral("10:00:00")});

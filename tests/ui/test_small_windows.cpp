@@ -9,31 +9,14 @@
 #include "app/configuracion.h"
 #include "core/clock.h"
 #include "settings/ini_file.h"
-#include "support/test_support.h"
+#include "support/widget_test.h"
 #include "ui/compact_window_view.h"
 #include "ui/main_window.h"
 #include "ui/message_window_view.h"
 
 using namespace lt;
 
-namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-}  // namespace
-
-class SmallWindows : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-    QTemporaryDir dir;
-    FakeClock clock;
-    test::RecordingMessageBox messages;
-    test::FakeProbe probe;
-    test::FakeCutter cutter;
-    Configuracion logic{clock, messages, AppFiles{dir.path(), dir.path()}, probe, cutter};
-};
+using SmallWindows = test::WidgetTest;
 
 TEST(CompactWindowGeometry, TwipsFollowTheScreenResolutionAndStayOnAScreen) {
     EXPECT_EQ(CompactWindowView::twipsToPixels(1440, 2880, 96), QPoint(96, 192));
