@@ -52,9 +52,30 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                    .tipoDeInterrupcionConexion = [this] { schedule_.TipoDeInterrupcionConexion(); },
                    .leyendaStatusProgramacion = [this] { schedule_.LeyendaStatusProgramacion(); },
                    .bloquearProtegidos = [this] { password_.bloquear(); },
-               }) {
+               }),
+      stats_(form_, estado_,
+             Statistics::Hooks{
+                 .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
+                 .leyendaGrillaFilaCero = [this] { LeyendaGrillaFilaCero(); },
+                 .grillaReemplazada = [this] { history_.gridReplaced(); },
+             }),
+      validators_(estado_, messages_) {
     wireEvents();
     wireTimers();
+    instalarValidacion(form_, validators_, [this] {
+        // Accepted edits reach the disk a few seconds after the last one.
+        if (!cargado_) return;
+        form_.TiGuardarAjustes.setEnabled(false);
+        form_.TiGuardarAjustes.setEnabled(true);
+    });
+}
+
+void Configuracion::setAutostart(Autostart& autostart, QString executablePath) {
+    launch_ = std::make_unique<LaunchAtStartup>(form_, estado_, autostart, messages_,
+                                                std::move(executablePath));
+    form_.CKInicioWindows_Configuracion.Click = [this] {
+        launch_->CKInicioWindows_Configuracion_Click();
+    };
 }
 
 void Configuracion::TiCostos_Timer() {
@@ -71,6 +92,10 @@ void Configuracion::wireTimers() {
     form_.TiConexion.setHandler([this] { connection_.TiConexion_Timer(); });
     form_.TiTiempoConexion.setHandler([this] { session_.TiTiempoConexion_Timer(); });
     form_.TiCostos.setHandler([this] { TiCostos_Timer(); });
+    form_.TiGuardarAjustes.setHandler([this] {
+        form_.TiGuardarAjustes.setEnabled(false);
+        settings_.GuardarINI();
+    });
 }
 
 void Configuracion::wireEvents() {
@@ -92,6 +117,19 @@ void Configuracion::wireEvents() {
     };
     f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
     f.CdReducido_Estado.Click = [this] { CdReducido_Estado_Click(); };
+    const std::pair<Label*, Periodo> periodos[] = {{&f.LbSesion_Estadisticas, Periodo::Sesion},
+                                                   {&f.LbDia_Estadisticas, Periodo::Dia},
+                                                   {&f.LbSemana_Estadisticas, Periodo::Semana},
+                                                   {&f.LbMes_Estadisticas, Periodo::Mes}};
+    for (const auto& [label, periodo] : periodos) {
+        label->Click = [this, p = periodo] { stats_.LbPeriodo_Click(p); };
+        label->DblClick = [this, p = periodo] { stats_.LbPeriodo_DblClick(p); };
+    }
+    f.OpBarras_Estadisticas.Click = [this] { stats_.OpBarras_Estadisticas_Click(); };
+    f.OpLineal_Estadisticas.Click = [this] { stats_.OpLineal_Estadisticas_Click(); };
+    f.CkTiempo_Estadisticas.Click = [this] { stats_.CkSerie_Click(1); };
+    f.CkCosto_Estadisticas.Click = [this] { stats_.CkSerie_Click(2); };
+    f.CkCostoTotal_Estadisticas.Click = [this] { stats_.CkSerie_Click(3); };
     f.CdAceptarClaveActual_Configuracion.Click = [this] {
         password_.CdAceptarClaveActual_Configuracion_Click();
     };
@@ -163,6 +201,7 @@ void Configuracion::Form_Load() {
     BarraDeProgreso();
     GraficaPorSesion();
     estado_.PrimerTickHecho = false;
+    cargado_ = true;
     form_.window.set(true, false);
     // "Start small format" opens the compact window at once.
     if (form_.CkFormatoReducido_Configuracion.value() == 1) CdReducido_Estado_Click();
@@ -296,7 +335,7 @@ void Configuracion::BarraDeProgreso() {
 }
 
 void Configuracion::GraficaPorSesion() {
-    form_.STabTiempos_Estado.setTabEnabled(3, estado_.CantidadSesiones != 0);
+    stats_.GraficaPorSesion();
 }
 
 }  // namespace lt

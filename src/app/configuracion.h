@@ -3,6 +3,7 @@
 // the shared form model and run-time state, and wires the timers and events to them.
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "app/connection_check.h"
 #include "app/estado_monitor.h"
@@ -15,10 +16,13 @@
 #include "platform/connection.h"
 #include "platform/file_locations.h"
 #include "schedule/interruption_schedule.h"
+#include "settings/launch_at_startup.h"
 #include "settings/parametros_monitor.h"
 #include "settings/settings_editing.h"
 #include "settings/settings_lock.h"
 #include "settings/settings_store.h"
+#include "settings/validators.h"
+#include "stats/statistics.h"
 
 namespace lt {
 
@@ -50,8 +54,12 @@ class Configuracion {
     InterruptionSchedule& schedule() { return schedule_; }
     AccessPassword& password() { return password_; }
     SettingsEditing& editing() { return editing_; }
+    Statistics& statistics() { return stats_; }
     HistoryStore& historyStore() { return store_; }
     const AppFiles& files() const { return files_; }
+
+    // Where the program starts with the desktop from; set before Form_Load.
+    void setAutostart(Autostart& autostart, QString executablePath);
 
     void Form_Load();
     void Form_Activate();
@@ -105,6 +113,10 @@ class Configuracion {
     InterruptionSchedule schedule_;
     AccessPassword password_;
     SettingsEditing editing_;
+    Statistics stats_;
+    Validators validators_;
+    std::unique_ptr<LaunchAtStartup> launch_;
+    bool cargado_ = false;
 };
 
 }  // namespace lt

@@ -3,6 +3,7 @@
 // the behaviour names it. The Qt view binds its widgets to these by objectName.
 #include <array>
 
+#include "core/chart.h"
 #include "core/controls.h"
 #include "core/grid.h"
 #include "core/timer_model.h"
@@ -106,6 +107,8 @@ struct MainForm {
     TimerModel TiTiempoConexion{QStringLiteral("TiTiempoConexion"), 1000, true};
     TimerModel TiCostos{QStringLiteral("TiCostos"), 1000, false};
     TimerModel TiServerInternet{QStringLiteral("TiServerInternet"), 1000, false};
+    // Saves the settings a few seconds after the last accepted edit.
+    TimerModel TiGuardarAjustes{QStringLiteral("TiGuardarAjustes"), 3000, false};
 
     TabControl STabTiempos_Estado{registry, QStringLiteral("STabTiempos_Estado"), 5};
 
@@ -238,6 +241,7 @@ struct MainForm {
     LT_CONTROL(CheckBox, CkTiempo_Estadisticas);
     LT_CONTROL(CheckBox, CkCosto_Estadisticas);
     LT_CONTROL(CheckBox, CkCostoTotal_Estadisticas);
+    LT_CONTROL(Chart, Grafica_Estadisticas);
 
     // About tab.
     LT_CONTROL(Frame, FrAcercaDe_AcercaDe);

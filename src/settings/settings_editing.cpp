@@ -16,21 +16,9 @@ void SettingsEditing::mostrar(const char* english, const char* spanish) {
                        QString::fromUtf8(t));
 }
 
-bool SettingsEditing::FormatoHHMMSS(const QString& text) {
-    const auto number = [&text](qsizetype from, qsizetype n) {
-        return leadingNumber(text.mid(from, n));
-    };
-    const double hh = number(0, 2), mm = number(3, 2), ss = number(text.size() - 2, 2);
-    const bool ok = hh >= 0 && hh < 24 && mm >= 0 && mm < 60 && ss >= 0 && ss < 60 &&
-                    text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':');
-    estado_.ErrorFormato = !ok;
-    if (!ok) mostrar(kMsgTimeFormat.english, kMsgTimeFormat.spanish);
-    return ok;
-}
-
 void SettingsEditing::CdAceptarCambios_Configuracion_Click() {
     MainForm& f = form_;
-    if (!FormatoHHMMSS(f.TxDespuesDeLa_Configuracion.text())) {
+    if (!validators_.FormatoHHMMSS(f.TxDespuesDeLa_Configuracion.text())) {
         f.TxDespuesDeLa_Configuracion.setText(QStringLiteral("01:00:00"));
         return;
     }

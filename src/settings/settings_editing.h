@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "settings/validators.h"
+
 namespace lt {
 
 struct MainForm;
@@ -27,10 +29,9 @@ class SettingsEditing {
           clock_(clock),
           settings_(settings),
           messages_(messages),
+          validators_(estado, messages),
           hooks_(std::move(hooks)) {}
 
-    // A time of day "hh:mm:ss"; sets ErrorFormato and tells the user when it is not.
-    bool FormatoHHMMSS(const QString& text);
     void CdAceptarCambios_Configuracion_Click();
 
   private:
@@ -41,6 +42,7 @@ class SettingsEditing {
     const Clock& clock_;
     SettingsStore& settings_;
     MessageBox& messages_;
+    Validators validators_;
     Hooks hooks_;
 };
 

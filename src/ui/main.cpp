@@ -1,11 +1,11 @@
 // LinkTally: watches the Internet connection, times and prices each session.
 #include <QApplication>
-#include <memory>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QSessionManager>
+#include <memory>
 
 #include "app/configuracion.h"
 #include "app/qt_timer_driver.h"
@@ -17,6 +17,7 @@
 #include "platform/linux/linux_connection_probe.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/termination_signals.h"
+#include "platform/linux/xdg_autostart.h"
 #include "settings/default_settings.h"
 #include "ui/compact_window_view.h"
 #include "ui/main_window.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[]) {
                                    lt::LinuxConnectionProbe::proxyFromEnvironment());
     lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
     lt::Configuracion logic(clock, messages, files, probe, cutter);
+    lt::XdgAutostart autostart;
+    logic.setAutostart(autostart, QCoreApplication::applicationFilePath());
     lt::MainWindow window(logic);
     // The compact and message windows are built the first time they are shown; the view
     // then takes over following its window's state.

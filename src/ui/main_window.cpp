@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/chart_view.h"
 #include "ui_tab_about.h"
 #include "ui_tab_configuration.h"
 #include "ui_tab_cost.h"
@@ -37,6 +38,12 @@ MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent),
     setWindowIcon(appIcon());
     buildTabs();
     unbound_ = binder_.bind(logic_.form().registry, this);
+    if (auto* place = findChild<QWidget*>(QStringLiteral("Grafica_Estadisticas"))) {
+        chart_ = new ChartView(
+            logic_.form().Grafica_Estadisticas, [this] { return logic_.estado().CodigoIdioma; },
+            place);
+        if (place->layout()) place->layout()->addWidget(chart_);
+    }
     bindWindowState();
     bindTray();
 }

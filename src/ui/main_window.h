@@ -11,6 +11,10 @@
 class QTabWidget;
 
 namespace lt {
+class ChartView;
+}
+
+namespace lt {
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -22,6 +26,7 @@ class MainWindow : public QWidget {
     void restore();
     QStringList unboundControls() const { return unbound_; }
     QTabWidget* tabs() const { return tabs_; }
+    ChartView* chartView() const { return chart_; }
 
   protected:
     void changeEvent(QEvent* e) override;
@@ -35,6 +40,7 @@ class MainWindow : public QWidget {
 
     Configuracion& logic_;
     QTabWidget* tabs_ = nullptr;
+    ChartView* chart_ = nullptr;
     Binder binder_;
     QStringList unbound_;
     std::unique_ptr<QSystemTrayIcon> tray_;

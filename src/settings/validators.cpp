@@ -1,0 +1,121 @@
+#include "settings/validators.h"
+
+#include <initializer_list>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/conversions.h"
+#include "i18n/captions.h"
+#include "platform/message_box.h"
+
+namespace lt {
+
+struct Validators::Rango {
+    qsizetype longitud;        // texts this long or longer are refused
+    bool sinSeparadorInicial;  // ".5" or ",5" refused
+    double minimo;             // included
+    double maximo;
+    bool maximoIncluido;
+    const Bilingual& mensaje;
+};
+
+bool Validators::veredicto(bool ok, const char* english, const char* spanish) {
+    estado_.ErrorFormato = !ok;
+    if (!ok) {
+        if (const char* t = pickText(estado_.CodigoIdioma, english, spanish))
+            messages_.show(MessageBox::Icon::Information, QString::fromUtf8(kAppTitle),
+                           QString::fromUtf8(t));
+    }
+    return ok;
+}
+
+bool Validators::numero(const QString& text, const Rango& r) {
+    bool ok = text.size() < r.longitud && isNumeric(text);
+    if (ok && r.sinSeparadorInicial)
+        ok = !text.startsWith(QLatin1Char('.')) && !text.startsWith(QLatin1Char(','));
+    if (ok) {
+        const double v = leadingNumber(text);
+        ok = v >= r.minimo && (r.maximoIncluido ? v <= r.maximo : v < r.maximo);
+    }
+    return veredicto(ok, r.mensaje.english, r.mensaje.spanish);
+}
+
+bool Validators::FormatoHoras(const QString& text) {
+    return numero(text, {3, false, 0, 24, false, kMsgHours0to23});
+}
+
+bool Validators::FormatoMinutosOSegundos(const QString& text) {
+    return numero(text, {3, false, 0, 60, false, kMsgMinutesSeconds0to59});
+}
+
+bool Validators::FormatoNumerico(const QString& text) {
+    return numero(text, {11, false, 0, 999999999999.0, true, kMsgNumber0to9999999999});
+}
+
+bool Validators::FormatoPorcentaje(const QString& text) {
+    return numero(text, {4, true, 0, 100, true, kMsgPercent0to100});
+}
+
+bool Validators::FormatoNumericEntero(const QString& text) {
+    return numero(text, {4, true, 0, 999, true, kMsgInteger0to999});
+}
+
+bool Validators::Formato15minutosOSegundos(const QString& text) {
+    // Below 1 would round to an interval of 0.
+    return numero(text, {3, true, 1, 16, false, kMsgInterval1to15});
+}
+
+bool Validators::FormatoHHMMSS(const QString& text) {
+    const auto number = [&text](qsizetype from, qsizetype n) {
+        return leadingNumber(text.mid(from, n));
+    };
+    const double hh = number(0, 2), mm = number(3, 2), ss = number(text.size() - 2, 2);
+    const bool ok = hh >= 0 && hh < 24 && mm >= 0 && mm < 60 && ss >= 0 && ss < 60 &&
+                    text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':');
+    return veredicto(ok, kMsgTimeFormat.english, kMsgTimeFormat.spanish);
+}
+
+namespace {
+
+using Validador = bool (Validators::*)(const QString&);
+
+void vigilar(TextBox& box, Validators& validators, Validador validar, const QString& reemplazo,
+             const std::function<void()>& onAccepted) {
+    std::function<void()> anterior = std::move(box.Change);
+    box.Change = [&box, &validators, validar, reemplazo, onAccepted,
+                  anterior = std::move(anterior)] {
+        if (!(validators.*validar)(box.text())) {
+            // The fallback raises Change again; that pass runs the other handlers, so
+            // nothing downstream ever sees the refused text.
+            box.setText(reemplazo);
+            return;
+        }
+        if (anterior) anterior();
+        if (onAccepted) onAccepted();
+    };
+}
+
+}  // namespace
+
+void instalarValidacion(MainForm& form, Validators& validators, std::function<void()> onAccepted) {
+    const QString cero = QStringLiteral("00");
+    const QString costo = QStringLiteral("1.60");
+    for (TarifaControls& t : form.Tarifas) {
+        for (TextBox* b : {&t.TxHHDesde, &t.TxHHHasta})
+            vigilar(*b, validators, &Validators::FormatoHoras, cero, onAccepted);
+        for (TextBox* b : {&t.TxMMDesde, &t.TxSSDesde, &t.TxMMHasta, &t.TxSSHasta})
+            vigilar(*b, validators, &Validators::FormatoMinutosOSegundos, cero, onAccepted);
+        for (TextBox* b : {&t.TxCostoHs, &t.TxCostoHsResto})
+            vigilar(*b, validators, &Validators::FormatoNumerico, costo, onAccepted);
+    }
+    for (TextBox* b : {&form.TxImpuestos_Costo, &form.TxPorcentajeReduccionCosto_Costo})
+        vigilar(*b, validators, &Validators::FormatoPorcentaje, QStringLiteral("0"), onAccepted);
+    vigilar(form.TxDespuesDe_Configuracion, validators, &Validators::FormatoNumericEntero,
+            QStringLiteral("1"), onAccepted);
+    for (TextBox* b : {&form.TxIntervaloTiempoConexion_Configuracion,
+                       &form.TxIntervaloTiempoCosto_Configuracion})
+        vigilar(*b, validators, &Validators::Formato15minutosOSegundos, QStringLiteral("5"),
+                onAccepted);
+}
+
+}  // namespace lt

@@ -1,0 +1,347 @@
+#include "stats/statistics.h"
+
+#include <QStringView>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+#include <utility>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "core/conversions.h"
+#include "core/grid.h"
+#include "core/ole_date.h"
+#include "core/text_format.h"
+
+namespace lt {
+
+namespace {
+
+constexpr int kStatisticsTab = 3;
+constexpr int kRed = 255;
+constexpr int kBlack = 0;
+
+long long durationOf(const QString& text) {
+    return parseDurationSeconds(text).value_or(0);
+}
+
+// The stored form "000.00" read digit by digit; anything else goes through the general
+// reader. Up to 15 digits a double holds the digits exactly, so one division rounds
+// as the general reader does.
+double moneyOf(const QString& text) {
+    const QStringView s(text);
+    long long digits = 0;
+    int count = 0, decimals = -1;
+    for (const QChar ch : s) {
+        const char16_t c = ch.unicode();
+        if (c >= u'0' && c <= u'9') {
+            digits = digits * 10 + (c - u'0');
+            ++count;
+            if (decimals >= 0) ++decimals;
+        } else if (c == u'.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            count = 0;
+            break;
+        }
+    }
+    if (count == 0 || count > 15) return strictReal(text).value_or(0.0);
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    return static_cast<double>(digits) / kPowers[std::max(decimals, 0)];
+}
+
+// "28/12 14:30": day/month and hours:minutes of a session.
+QString sessionLabel(const QString& date, const QString& start) {
+    const QStringView d = QStringView(date).left(5);
+    const QStringView s = QStringView(start).left(5);
+    QString label;
+    label.reserve(d.size() + 1 + s.size());
+    label.append(d).append(QLatin1Char(' ')).append(s);
+    return label;
+}
+
+// Whole days from 1899-12-30; the date texts carry no time of day.
+long long dayNumber(OleDate date) {
+    return static_cast<long long>(std::floor(date));
+}
+
+// The group a day falls in, as a number that grows with time: the day itself, the
+// Monday of its week, or the month counted from year 0.
+long long groupKey(Periodo periodo, long long day) {
+    switch (periodo) {
+        case Periodo::Semana: {
+            const int weekday = oleWeekday(static_cast<double>(day));  // 1 Sunday .. 7 Saturday
+            return day - (weekday + 5) % 7;
+        }
+        case Periodo::Mes: {
+            const QDate d = oleToDate(static_cast<double>(day));
+            return static_cast<long long>(d.year()) * 12 + (d.month() - 1);
+        }
+        default:
+            return day;
+    }
+}
+
+// Where a session lies in time, to find the last one of a group whatever the grid's order.
+struct Moment {
+    long long day = std::numeric_limits<long long>::min();
+    long long second = -1;  // start time; -1 when unreadable
+    bool operator>=(const Moment& o) const {
+        return day != o.day ? day > o.day : second >= o.second;
+    }
+};
+
+long long startSecond(const QString& text) {
+    const std::optional<OleDate> t = parseTimeOfDay(text);
+    return t ? oleToSeconds(*t) : -1;
+}
+
+void putDigits(QChar*& out, int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = QChar(u'0' + value % 10);
+    out += width;
+}
+
+// "dd/MM/yyyy" (a day, a week's Monday) or "MM/yyyy"; a day chart has a label per day, so
+// the digits are written straight in.
+QString groupLabel(Periodo periodo, long long key) {
+    int year = 0, month = 0, day = 0;
+    if (periodo == Periodo::Mes) {
+        year = static_cast<int>(key / 12);
+        month = static_cast<int>(key % 12) + 1;
+    } else {
+        const QDate d = oleToDate(static_cast<double>(key));
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+            return formatDate(static_cast<double>(key));
+        year = d.year();
+        month = d.month();
+        day = d.day();
+    }
+    QString label(periodo == Periodo::Mes ? 7 : 10, Qt::Uninitialized);
+    QChar* out = label.data();
+    if (periodo != Periodo::Mes) {
+        putDigits(out, day, 2);
+        *out++ = QLatin1Char('/');
+    }
+    putDigits(out, month, 2);
+    *out++ = QLatin1Char('/');
+    putDigits(out, year, 4);
+    return label;
+}
+
+double roundedMaximum(double largest) {
+    return std::round(largest * 1.1 * 100.0) / 100.0;
+}
+
+}  // namespace
+
+std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
+    std::vector<GrupoSesiones> groups;
+    struct Bounds {
+        long long key;
+        Moment last;  // of the group's latest session so far
+    };
+    std::vector<Bounds> bounds;  // beside groups, index for index
+    std::unordered_map<long long, size_t> byKey;
+    const int rows = grid.rowCount();
+
+    // Sessions come mostly in date order, several a day: the previous row's date text and
+    // group answer most rows without reading the date again or looking the group up.
+    const QString* lastDateText = nullptr;
+    long long lastDay = 0;
+    size_t current = 0;
+    bool ordered = true;  // groups so far opened in time order
+
+    for (int r = 0; r < rows; ++r) {
+        const QString& dateText = grid.cell(r, 0);
+        if (periodo == Periodo::Sesion) {
+            if (!strictDate(dateText)) continue;
+            groups.push_back({sessionLabel(dateText, grid.cell(r, 1)), durationOf(grid.cell(r, 3)),
+                              moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5))});
+            continue;
+        }
+
+        if (!lastDateText || dateText != *lastDateText) {
+            const std::optional<OleDate> date = strictDate(dateText);
+            if (!date) {
+                lastDateText = nullptr;
+                continue;
+            }
+            lastDateText = &dateText;
+            lastDay = dayNumber(*date);
+            const long long key = groupKey(periodo, lastDay);
+            if (bounds.empty() || bounds[current].key != key) {
+                if (ordered && (bounds.empty() || key > bounds.back().key)) {
+                    current = groups.size();
+                    groups.push_back({groupLabel(periodo, key)});
+                    bounds.push_back({key, {}});
+                } else {
+                    // Out of order (a sorted grid): from here on groups are found by key.
+                    if (ordered)
+                        for (size_t i = 0; i < bounds.size(); ++i) byKey.emplace(bounds[i].key, i);
+                    ordered = false;
+                    auto [it, inserted] = byKey.try_emplace(key, groups.size());
+                    if (inserted) {
+                        groups.push_back({groupLabel(periodo, key)});
+                        bounds.push_back({key, {}});
+                    }
+                    current = it->second;
+                }
+            }
+        }
+
+        GrupoSesiones& g = groups[current];
+        g.seconds += durationOf(grid.cell(r, 3));
+        g.cost += moneyOf(grid.cell(r, 4));
+        const Moment when{lastDay, startSecond(grid.cell(r, 1))};
+        if (when >= bounds[current].last) {
+            bounds[current].last = when;
+            g.totalCost = moneyOf(grid.cell(r, 5));
+        }
+    }
+    if (ordered) return groups;
+
+    // A sorted grid hands the rows over in any order; the chart reads left to right in time.
+    std::vector<size_t> order(groups.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&bounds](size_t a, size_t b) { return bounds[a].key < bounds[b].key; });
+    std::vector<GrupoSesiones> sorted;
+    sorted.reserve(groups.size());
+    for (size_t i : order) sorted.push_back(std::move(groups[i]));
+    return sorted;
+}
+
+std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
+    const int rows = grid.rowCount();
+    std::vector<ChartPoint> points;
+    points.reserve(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        points.push_back({sessionLabel(grid.cell(r, 0), grid.cell(r, 1)),
+                          static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
+                          moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5))});
+    }
+    return points;
+}
+
+std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos) {
+    std::vector<ChartPoint> points;
+    points.reserve(grupos.size());
+    for (const GrupoSesiones& g : grupos)
+        points.push_back({g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost});
+    return points;
+}
+
+Statistics::Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks)
+    : form_(form), estado_(estado), hooks_(std::move(hooks)) {}
+
+bool Statistics::disponibilidad() {
+    const bool available = estado_.CantidadSesiones != 0;
+    form_.STabTiempos_Estado.setTabEnabled(kStatisticsTab, available);
+    return available;
+}
+
+void Statistics::GraficaPorSesion() {
+    if (!disponibilidad() || estado_.CantidadSesiones < 1) return;
+    if (hooks_.cargarGrilla) hooks_.cargarGrilla();
+    form_.Grafica_Estadisticas.setPoints(puntosPorSesion(form_.MSFlexGrid_Estado));
+    AjusteValorEjesGrafica();
+    if (hooks_.leyendaGrillaFilaCero) hooks_.leyendaGrillaFilaCero();
+}
+
+void Statistics::GraficaPorDia() {
+    graficaAgrupada(Periodo::Dia);
+}
+
+void Statistics::GraficaPorSemana() {
+    graficaAgrupada(Periodo::Semana);
+}
+
+void Statistics::GraficaPorMes() {
+    graficaAgrupada(Periodo::Mes);
+}
+
+void Statistics::graficaAgrupada(Periodo p) {
+    if (!disponibilidad() || estado_.CantidadSesiones < 2) return;
+    if (hooks_.cargarGrilla) hooks_.cargarGrilla();
+    Grid& grid = form_.MSFlexGrid_Estado;
+    const std::vector<GrupoSesiones> grupos = agrupar(grid, p);
+
+    std::vector<QString> cells;
+    cells.reserve(grupos.size() * static_cast<size_t>(grid.columns()));
+    for (const GrupoSesiones& g : grupos) {
+        cells.push_back(g.label);
+        cells.emplace_back();
+        cells.emplace_back();
+        cells.push_back(formatDurationSeconds(g.seconds));
+        cells.push_back(formatMoney(g.cost));
+        cells.push_back(formatMoney(g.totalCost));
+        for (int c = 6; c < grid.columns(); ++c) cells.emplace_back();
+    }
+    grid.setCells(std::move(cells));
+    if (hooks_.grillaReemplazada) hooks_.grillaReemplazada();
+
+    form_.Grafica_Estadisticas.setPoints(puntosDeGrupos(grupos));
+    AjusteValorEjesGrafica();
+    if (hooks_.leyendaGrillaFilaCero) hooks_.leyendaGrillaFilaCero();
+}
+
+void Statistics::AjusteValorEjesGrafica() {
+    // Both money series share the secondary axis: a group's cost can pass the accumulated
+    // cost when the accumulation restarts inside the group, and must not be cut off.
+    double minutes = 0, money = 0;
+    for (const ChartPoint& p : form_.Grafica_Estadisticas.points()) {
+        minutes = std::max(minutes, p.minutes);
+        money = std::max({money, p.cost, p.totalCost});
+    }
+    form_.Grafica_Estadisticas.setAxisMaxima(roundedMaximum(minutes), roundedMaximum(money));
+    form_.LbTiempos_Estadisticas.setCaption(QStringLiteral("Tiempos [min]"));
+}
+
+void Statistics::LbPeriodo_Click(Periodo p) {
+    LbPeriodo_DblClick(p);
+    const std::array<std::pair<Periodo, Label*>, 4> labels{{
+        {Periodo::Sesion, &form_.LbSesion_Estadisticas},
+        {Periodo::Dia, &form_.LbDia_Estadisticas},
+        {Periodo::Semana, &form_.LbSemana_Estadisticas},
+        {Periodo::Mes, &form_.LbMes_Estadisticas},
+    }};
+    for (const auto& [periodo, label] : labels) label->setForeColor(periodo == p ? kRed : kBlack);
+}
+
+void Statistics::LbPeriodo_DblClick(Periodo p) {
+    switch (p) {
+        case Periodo::Sesion:
+            GraficaPorSesion();
+            break;
+        case Periodo::Dia:
+            GraficaPorDia();
+            break;
+        case Periodo::Semana:
+            GraficaPorSemana();
+            break;
+        case Periodo::Mes:
+            GraficaPorMes();
+            break;
+    }
+}
+
+void Statistics::OpBarras_Estadisticas_Click() {
+    form_.Grafica_Estadisticas.setType(Chart::Type::Bars);
+}
+
+void Statistics::OpLineal_Estadisticas_Click() {
+    form_.Grafica_Estadisticas.setType(Chart::Type::Lines);
+}
+
+void Statistics::CkSerie_Click(int series) {
+    const CheckBox* boxes[] = {&form_.CkTiempo_Estadisticas, &form_.CkCosto_Estadisticas,
+                               &form_.CkCostoTotal_Estadisticas};
+    if (series < 1 || series > 3) return;
+    const int value = boxes[series - 1]->value();
+    if (value == 0 || value == 1) form_.Grafica_Estadisticas.setSeriesVisible(series, value == 1);
+}
+
+}  // namespace lt

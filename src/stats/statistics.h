@@ -1,0 +1,66 @@
+#pragma once
+// The statistics tab: time and cost of the stored sessions charted per session, day,
+// week or month. The grouped charts write their group rows into the history grid,
+// which shows them until the history is next loaded.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "core/chart.h"
+
+namespace lt {
+
+struct MainForm;
+struct EstadoMonitor;
+class Grid;
+
+enum class Periodo { Sesion, Dia, Semana, Mes };
+
+// One group of sessions (a calendar day, a week starting on Monday, a calendar month).
+struct GrupoSesiones {
+    QString label;          // "dd/MM/yyyy" (day; the week's Monday) or "MM/yyyy" (month)
+    long long seconds = 0;  // the sessions' durations added up, whole hours carried
+    double cost = 0;        // the sessions' costs added up
+    double totalCost = 0;   // the accumulated cost of the group's last session
+};
+
+// The rows of the history grid grouped by period; rows whose date cannot be read are
+// left out. Works on the six texts of each row, in the grid's order.
+std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo);
+// The chart points: one per session ("dd/MM hh:mm" labels) or one per group.
+std::vector<ChartPoint> puntosPorSesion(const Grid& grid);
+std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos);
+
+class Statistics {
+public:
+    struct Hooks {
+        std::function<void()> cargarGrilla;           // reload the history grid
+        std::function<void()> leyendaGrillaFilaCero;  // its caption row
+        std::function<void()> grillaReemplazada;      // the grid now holds group rows
+    };
+    Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks);
+
+    void GraficaPorSesion();
+    void GraficaPorDia();
+    void GraficaPorSemana();
+    void GraficaPorMes();
+    void AjusteValorEjesGrafica();
+
+    // The tab's own events.
+    void LbPeriodo_Click(Periodo p);     // chart, then the clicked label red, others black
+    void LbPeriodo_DblClick(Periodo p);  // chart only
+    void OpBarras_Estadisticas_Click();
+    void OpLineal_Estadisticas_Click();
+    void CkSerie_Click(int series);  // 1 time, 2 cost, 3 total cost
+
+private:
+    void graficaAgrupada(Periodo p);
+    bool disponibilidad();
+
+    MainForm& form_;
+    EstadoMonitor& estado_;
+    Hooks hooks_;
+};
+
+}  // namespace lt

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "app/estado_monitor.h"
+#include "app/main_form.h"
+#include "i18n/captions.h"
+#include "settings/validators.h"
+#include "support/test_support.h"
+
+using namespace lt;
+
+namespace {
+
+using Validador = bool (Validators::*)(const QString&);
+
+// Every case in English, Spanish and a third code: the same verdict each time, one
+// message in the language or none. ErrorFormato starts opposite to the expected verdict,
+// so a validator that leaves it alone fails.
+void comprobar(Validador validar, const Bilingual& mensaje,
+               std::initializer_list<const char*> accepted,
+               std::initializer_list<const char*> rejected) {
+    struct Caso {
+        const char* text;
+        bool accepted;
+    };
+    std::vector<Caso> casos;
+    for (const char* t : accepted) casos.push_back({t, true});
+    for (const char* t : rejected) casos.push_back({t, false});
+    for (const int code : {0, 1, 2}) {
+        for (const Caso& c : casos) {
+            SCOPED_TRACE(testing::Message() << '"' << c.text << "\" language " << code);
+            EstadoMonitor estado;
+            estado.CodigoIdioma = code;
+            estado.ErrorFormato = c.accepted;
+            test::RecordingMessageBox box;
+            Validators v(estado, box);
+            EXPECT_EQ((v.*validar)(QString::fromUtf8(c.text)), c.accepted);
+            EXPECT_EQ(estado.ErrorFormato, !c.accepted);
+            if (c.accepted || code == 2) {
+                EXPECT_TRUE(box.shown.empty());
+                continue;
+            }
+            ASSERT_EQ(box.shown.size(), 1u);
+            EXPECT_EQ(box.shown[0].icon, MessageBox::Icon::Information);
+            EXPECT_EQ(box.shown[0].title, QStringLiteral("LinkTally"));
+            EXPECT_EQ(box.shown[0].text,
+                      QString::fromUtf8(code == 1 ? mensaje.spanish : mensaje.english));
+        }
+    }
+}
+
+}  // namespace
+
+TEST(Validators, Hours) {
+    comprobar(&Validators::FormatoHoras, kMsgHours0to23, {"0", "23", "05", " 7"},
+              {"24", "123", "-1", "", "ab", "2x"});
+}
+
+TEST(Validators, MinutesOrSeconds) {
+    comprobar(&Validators::FormatoMinutosOSegundos, kMsgMinutesSeconds0to59, {"5", "05", "59"},
+              {"60", "100", "-1", ""});
+}
+
+TEST(Validators, Cost) {
+    // 1e12 fits in four characters: there the value limit decides.
+    comprobar(&Validators::FormatoNumerico, kMsgNumber0to9999999999,
+              {"1.60", "0", "9999999999", "9e11"}, {"10000000000", "1e12", "", "-1", "1,60"});
+}
+
+TEST(Validators, Percentage) {
+    comprobar(&Validators::FormatoPorcentaje, kMsgPercent0to100, {"0", "100", "7.5"},
+              {"101", ".5", ",5", "1000", "-1", ""});
+}
+
+TEST(Validators, WholeHours) {
+    comprobar(&Validators::FormatoNumericEntero, kMsgInteger0to999, {"0", "999", "1.5"},
+              {"1000", ".5", "-1", "x"});
+}
+
+TEST(Validators, IntervalOfOneToFifteen) {
+    comprobar(&Validators::Formato15minutosOSegundos, kMsgInterval1to15, {"1", "15", "9."},
+              {"0", "16", ".5", "-0", "-1", "1.5", "150", ""});
+}
+
+TEST(Validators, TimeOfDay) {
+    comprobar(&Validators::FormatoHHMMSS, kMsgTimeFormat, {"23:59:59", "00:00:00"},
+              {"7:00:00", "24:00:00", "12:60:00", "12:00:60", "12-00-00", "12:00:000", ""});
+}
+
+TEST(Validators, HostileTextsGetOneVerdictAndAtMostOneMessage) {
+    const QString alphabet = QString::fromUtf8("0123456789.,-+eE :x\t٣€");
+    std::mt19937 random(20260105);
+    EstadoMonitor estado;
+    test::RecordingMessageBox box;
+    Validators v(estado, box);
+    const Validador all[] = {
+        &Validators::FormatoHoras,         &Validators::FormatoMinutosOSegundos,
+        &Validators::FormatoNumerico,      &Validators::FormatoPorcentaje,
+        &Validators::FormatoNumericEntero, &Validators::Formato15minutosOSegundos,
+        &Validators::FormatoHHMMSS};
+    for (int i = 0; i < 3000; ++i) {
+        QString text;
+        for (auto n = random() % 13; n > 0; --n)
+            text +=
+                alphabet[static_cast<qsizetype>(random() % static_cast<unsigned>(alphabet.size()))];
+        for (const Validador validar : all) {
+            box.shown.clear();
+            const bool ok = (v.*validar)(text);
+            ASSERT_EQ(estado.ErrorFormato, !ok) << text.toStdString();
+            ASSERT_EQ(box.shown.size(), ok ? 0u : 1u) << text.toStdString();
+        }
+    }
+}
+
+TEST(Validators, RejectedTextsFallBackAndOnlyAcceptedOnesGoFurther) {
+    MainForm form;
+    EstadoMonitor estado;
+    estado.CodigoIdioma = 1;
+    test::RecordingMessageBox box;
+    Validators v(estado, box);
+    TextBox& lunes = form.Tarifas[2].TxHHDesde;
+    std::vector<QString> seenBefore;  // a handler set before the validation
+    lunes.Change = [&] { seenBefore.push_back(lunes.text()); };
+    int accepted = 0;
+    instalarValidacion(form, v, [&] { ++accepted; });
+
+    struct Edit {
+        TextBox& box;
+        const char* typed;
+        const char* left;
+        const Bilingual* message;
+    };
+    const Edit edits[] = {
+        {lunes, "24", "00", &kMsgHours0to23},
+        {lunes, "23", "23", nullptr},
+        {lunes, "123", "00", &kMsgHours0to23},
+        {form.Tarifas[0].TxMMHasta, "60", "00", &kMsgMinutesSeconds0to59},
+        {form.Tarifas[0].TxMMHasta, "05", "05", nullptr},
+        {form.Tarifas[7].TxSSDesde, "60", "00", &kMsgMinutesSeconds0to59},
+        {form.Tarifas[1].TxCostoHs, "2", "2", nullptr},
+        {form.Tarifas[1].TxCostoHs, "", "1.60", &kMsgNumber0to9999999999},
+        {form.TxImpuestos_Costo, "100", "100", nullptr},
+        {form.TxImpuestos_Costo, "101", "0", &kMsgPercent0to100},
+        {form.TxImpuestos_Costo, ".5", "0", &kMsgPercent0to100},
+        {form.TxDespuesDe_Configuracion, "1000", "1", &kMsgInteger0to999},
+        {form.TxIntervaloTiempoConexion_Configuracion, "0", "5", &kMsgInterval1to15},
+        {form.TxIntervaloTiempoConexion_Configuracion, "15", "15", nullptr},
+        {form.TxIntervaloTiempoConexion_Configuracion, "16", "5", &kMsgInterval1to15},
+        {form.TxIntervaloTiempoCosto_Configuracion, ".5", "5", &kMsgInterval1to15},
+    };
+    for (const Edit& e : edits) {
+        SCOPED_TRACE(e.box.name().toStdString() + " <- " + e.typed);
+        box.shown.clear();
+        e.box.setText(QString::fromUtf8(e.typed));
+        EXPECT_EQ(e.box.text(), QString::fromUtf8(e.left));
+        EXPECT_FALSE(estado.ErrorFormato);
+        ASSERT_EQ(box.shown.size(), e.message ? 1u : 0u);
+        if (e.message) {
+            EXPECT_EQ(box.shown[0].text, QString::fromUtf8(e.message->spanish));
+        }
+    }
+    // Every edit ends in one accepted text; the refused ones never reach the handlers.
+    EXPECT_EQ(accepted, static_cast<int>(std::size(edits)));
+    EXPECT_EQ(seenBefore, (std::vector<QString>{"00", "23", "00"}));
+}
+
+TEST(Validators, AllSixtyNineBoxesAreGuardedAndAnUnknownLanguageStaysSilent) {
+    MainForm form;
+    EstadoMonitor estado;
+    estado.CodigoIdioma = 2;
+    test::RecordingMessageBox box;
+    Validators v(estado, box);
+    instalarValidacion(form, v);
+    std::vector<std::pair<TextBox*, QString>> guarded;
+    for (TarifaControls& t : form.Tarifas)
+        for (TextBox* b : t.boxes())
+            guarded.emplace_back(b, b == &t.TxCostoHs || b == &t.TxCostoHsResto
+                                        ? QStringLiteral("1.60")
+                                        : QStringLiteral("00"));
+    guarded.emplace_back(&form.TxImpuestos_Costo, QStringLiteral("0"));
+    guarded.emplace_back(&form.TxPorcentajeReduccionCosto_Costo, QStringLiteral("0"));
+    guarded.emplace_back(&form.TxDespuesDe_Configuracion, QStringLiteral("1"));
+    guarded.emplace_back(&form.TxIntervaloTiempoConexion_Configuracion, QStringLiteral("5"));
+    guarded.emplace_back(&form.TxIntervaloTiempoCosto_Configuracion, QStringLiteral("5"));
+    ASSERT_EQ(guarded.size(), 69u);
+    for (auto& [b, fallback] : guarded) {
+        b->setText(QStringLiteral("abc"));
+        EXPECT_EQ(b->text(), fallback) << b->name().toStdString();
+    }
+    EXPECT_TRUE(box.shown.empty());
+
+    // The boxes left alone keep what is typed.
+    form.TxCadaReduccionCosto_Costo.setText(QStringLiteral("abc"));
+    form.TxYDurante_Configuracion.setText(QStringLiteral("abc"));
+    EXPECT_EQ(form.TxCadaReduccionCosto_Costo.text(), QStringLiteral("abc"));
+    EXPECT_EQ(form.TxYDurante_Configuracion.text(), QStringLiteral("abc"));
+}

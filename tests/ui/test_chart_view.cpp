@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <QBarSeries>
+#include <QChart>
+#include <QFile>
+#include <QImage>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include "support/widget_test.h"
+#include "ui/chart_view.h"
+
+using namespace lt;
+
+namespace {
+
+std::vector<ChartPoint> points(int n) {
+    std::vector<ChartPoint> out;
+    for (int i = 0; i < n; ++i)
+        out.push_back({QStringLiteral("p%1").arg(i), 10.0 * i, 1.5 * i, 100.0 + i});
+    return out;
+}
+
+int visibleSeries(QChart* chart, QAbstractSeries::SeriesType type) {
+    int n = 0;
+    for (QAbstractSeries* s : chart->series()) n += s->type() == type && s->isVisible() ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+using ChartViewTest = test::WidgetTest;
+
+TEST_F(ChartViewTest, BarsOrLinesOnTwoAxesWithSeriesShownAndHiddenWithoutRebuilding) {
+    Chart& model = logic.form().Grafica_Estadisticas;
+    ChartView view(model, [] { return 0; });
+    model.setPoints(points(5));
+    model.setAxisMaxima(165, 13.75);
+    QChart* chart = view.chart();
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 3);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 0);
+    const auto axes = chart->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 2);
+    EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(axes[0])->max(), 165);
+    EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(axes[1])->max(), 13.75);
+
+    model.setType(Chart::Type::Lines);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 3);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 0);
+    model.setSeriesVisible(2, false);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 2);
+    model.setSeriesVisible(2, true);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 3);
+    // The time line holds the points' minutes.
+    for (QAbstractSeries* s : chart->series())
+        if (auto* line = qobject_cast<QLineSeries*>(s);
+            line && line->attachedAxes().contains(axes[0]))
+            EXPECT_DOUBLE_EQ(line->at(4).y(), 40.0);
+}
+
+TEST_F(ChartViewTest, YearsOfSessionsShowTheNewestAndScrollBack) {
+    Chart& model = logic.form().Grafica_Estadisticas;
+    ChartView view(model, [] { return 1; });
+    model.setPoints(points(100000));
+    EXPECT_EQ(view.firstShown(), 100000 - ChartView::kPointsShown);
+}
+
+TEST_F(ChartViewTest, PngAndCsvExportsAreWrittenAndReadBack) {
+    Chart& model = logic.form().Grafica_Estadisticas;
+    ChartView view(model, [] { return 0; });
+    view.resize(600, 400);
+    auto pts = points(3);
+    pts[1].label = QStringLiteral("05/12, \"late\"");
+    model.setPoints(pts);
+    const QString png = dir.filePath(QStringLiteral("chart.png"));
+    const QString csv = dir.filePath(QStringLiteral("chart.csv"));
+    ASSERT_TRUE(view.savePng(png));
+    EXPECT_FALSE(QImage(png).isNull());
+    ASSERT_TRUE(view.saveCsv(csv));
+    EXPECT_EQ(test::readFile(csv), QStringLiteral("label,minutes,cost,total_cost\n"
+                                                  "p0,0,0.00,100.00\n"
+                                                  "\"05/12, \"\"late\"\"\",10,1.50,101.00\n"
+                                                  "p2,20,3.00,102.00\n"));
+}
