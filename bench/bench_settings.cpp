@@ -14,7 +14,8 @@ namespace {
 
 struct Fixture {
     Fixture() {
-        lt::test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), lt::sample::sampleSettingsFile());
+        lt::test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")),
+                            lt::sample::sampleSettingsFile());
         form.CbServidoresDeTiempo.addItem(QStringLiteral("Not servers...."));
         for (int i = 0; i < 11; ++i) form.CbServidoresDeTiempo.addItem(QStringLiteral("server"));
     }
@@ -24,8 +25,8 @@ struct Fixture {
     lt::ParametrosMonitor params;
     lt::FakeClock clock;
     lt::test::RecordingMessageBox messages;
-    lt::SettingsStore store{dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params,
-                            clock, messages};
+    lt::SettingsStore store{
+        dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params, clock, messages};
 };
 
 void BM_LeerINI(benchmark::State& state) {

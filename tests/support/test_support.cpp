@@ -1,6 +1,9 @@
 #include "support/test_support.h"
 
+#include <sqlite3.h>
 #include <QFile>
+
+#include "history/history_store.h"
 
 namespace lt::test {
 
@@ -13,6 +16,30 @@ QString readFile(const QString& path) {
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+}
+
+void fillHistory(const QString& path, int rows) {
+    {
+        lt::HistoryStore store(path);  // the schema as the program makes it
+        store.open();
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO Historial VALUES ('05/12/2026','10:00:00','11:00:00','01:00:00','001.60',?)",
+        -1, &st, nullptr);
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray acc = QByteArray::number(i * 1.6, 'f', 2);
+        sqlite3_bind_text(st, 1, acc.constData(), static_cast<int>(acc.size()), SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
 }
 
 }  // namespace lt::test

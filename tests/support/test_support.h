@@ -55,6 +55,9 @@ class FakeCutter final : public ConnectionCutter {
     FakeProbe* probe = nullptr;  // goes off line when a cut ends something
 };
 
+// A history database with `rows` sessions, made in one transaction.
+void fillHistory(const QString& dbPath, int rows);
+
 QString readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
