@@ -52,10 +52,12 @@ TEST_F(ChartViewTest, BarsOrLinesOnTwoAxesWithSeriesShownAndHiddenWithoutRebuild
     model.setSeriesVisible(2, true);
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 3);
     // The time line holds the points' minutes.
-    for (QAbstractSeries* s : chart->series())
-        if (auto* line = qobject_cast<QLineSeries*>(s);
-            line && line->attachedAxes().contains(axes[0]))
+    for (QAbstractSeries* s : chart->series()) {
+        auto* line = qobject_cast<QLineSeries*>(s);
+        if (line && line->attachedAxes().contains(axes[0])) {
             EXPECT_DOUBLE_EQ(line->at(4).y(), 40.0);
+        }
+    }
 }
 
 TEST_F(ChartViewTest, YearsOfSessionsShowTheNewestAndScrollBack) {
