@@ -29,7 +29,8 @@ struct Session : ::testing::Test {
         logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
                                                 probe, cutter);
         MainForm& f = logic->form();
-        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet})
+        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet,
+                              &f.TiGuardarAjustes})
             loop.add(*t);
         logic->Form_Load();
     }
@@ -235,4 +236,20 @@ TEST_F(Session, AnEmptyIntervalKeepsTheClockTickingAndACutThatCannotCutDoesNotCh
     EXPECT_FALSE(estado().Conectado);
     loop.runForSeconds(10);
     EXPECT_EQ(form().MSFlexGrid_Estado.rowCount(), 1);
+}
+
+TEST_F(Session, AnAcceptedEditReachesTheDiskAFewSecondsAfterTheLastOne) {
+    start(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
+    const QString ini = dir.filePath(QStringLiteral("Linktally.ini"));
+    form().TxImpuestos_Costo.setText(QStringLiteral("2"));
+    loop.runForSeconds(2);
+    form().TxImpuestos_Costo.setText(QStringLiteral("21"));
+    loop.runForSeconds(2);
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("0"));
+    loop.runForSeconds(2);
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("21"));
+    // A refused value is replaced, and the replacement is what gets saved.
+    form().TxImpuestos_Costo.setText(QStringLiteral("101"));
+    loop.runForSeconds(5);
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("0"));
 }
