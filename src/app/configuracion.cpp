@@ -29,16 +29,18 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       files_(std::move(files)),
       settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_),
       lock_(form_, estado_),
+      guard_(form_, estado_, clock_, [this] { TiServerInternet_Timer(); }),
       cost_(form_, estado_, clock_, settings_),
       connection_(form_, estado_, clock_, probe, cutter),
       session_(form_, estado_, clock_, cost_, lock_, settings_, animationPath(),
                SessionHooks{
-                   .checkViolacionTiempoPC = {},
+                   .checkViolacionTiempoPC = [this] { guard_.CheckViolacionTiempoPC(); },
                    .interrupcionProgramada = [this] { schedule_.InterrupcionProgramada(); },
-                   .tiServerInternet = {},
+                   .tiServerInternet = [this] { TiServerInternet_Timer(); },
                    .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
                    .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
+                   .tickDone = [this] { guard_.observarTick(); },
                }),
       store_(files_.historyPath()),
       history_(form_, estado_, clock_, store_, settings_, messages_),
@@ -78,6 +80,16 @@ void Configuracion::setAutostart(Autostart& autostart, QString executablePath) {
     };
 }
 
+void Configuracion::setTimeService(TimeSocket& socket, SystemClockSetter& setter) {
+    timeClient_ = std::make_unique<TimeServerClient>(
+        form_, estado_, clock_, socket, setter, [this](double step) { guard_.pasoPropio(step); });
+    form_.TiEsperaServidor.setHandler([this] { timeClient_->TiEsperaServidor_Timer(); });
+}
+
+void Configuracion::TiServerInternet_Timer() {
+    if (timeClient_) timeClient_->TiServerInternet_Timer();
+}
+
 void Configuracion::TiCostos_Timer() {
     cost_.TiCostos_Timer();
     if (estado_.Conectado) history_.checkpoint();
@@ -92,6 +104,7 @@ void Configuracion::wireTimers() {
     form_.TiConexion.setHandler([this] { connection_.TiConexion_Timer(); });
     form_.TiTiempoConexion.setHandler([this] { session_.TiTiempoConexion_Timer(); });
     form_.TiCostos.setHandler([this] { TiCostos_Timer(); });
+    form_.TiServerInternet.setHandler([this] { TiServerInternet_Timer(); });
     form_.TiGuardarAjustes.setHandler([this] {
         form_.TiGuardarAjustes.setEnabled(false);
         settings_.GuardarINI();

@@ -5,10 +5,12 @@
 #include <functional>
 #include <memory>
 
+#include "app/clock_change_guard.h"
 #include "app/connection_check.h"
 #include "app/estado_monitor.h"
 #include "app/main_form.h"
 #include "app/session_clock.h"
+#include "clocksync/time_server_client.h"
 #include "cost/cost_calculator.h"
 #include "history/history_store.h"
 #include "history/session_history.h"
@@ -50,6 +52,7 @@ class Configuracion {
     ConnectionCheck& connection() { return connection_; }
     SessionClock& sessionClock() { return session_; }
     CostCalculator& cost() { return cost_; }
+    ClockChangeGuard& clockGuard() { return guard_; }
     SessionHistory& history() { return history_; }
     InterruptionSchedule& schedule() { return schedule_; }
     AccessPassword& password() { return password_; }
@@ -60,6 +63,8 @@ class Configuracion {
 
     // Where the program starts with the desktop from; set before Form_Load.
     void setAutostart(Autostart& autostart, QString executablePath);
+    // The time server's connection and the way to set the PC clock; set before Form_Load.
+    void setTimeService(TimeSocket& socket, SystemClockSetter& setter);
 
     void Form_Load();
     void Form_Activate();
@@ -92,6 +97,7 @@ class Configuracion {
     void OpCostoPorSemana_Costo_Click();
     void chooseTariffForm(bool perDay);
     void TiCostos_Timer();
+    void TiServerInternet_Timer();
     // Filled by the subsystems that come with later steps.
     void GraficaPorSesion();
     void wireTimers();
@@ -105,6 +111,7 @@ class Configuracion {
     ParametrosMonitor params_;
     SettingsStore settings_;
     SettingsLock lock_;
+    ClockChangeGuard guard_;
     CostCalculator cost_;
     ConnectionCheck connection_;
     SessionClock session_;
@@ -116,6 +123,7 @@ class Configuracion {
     Statistics stats_;
     Validators validators_;
     std::unique_ptr<LaunchAtStartup> launch_;
+    std::unique_ptr<TimeServerClient> timeClient_;
     bool cargado_ = false;
 };
 

@@ -18,6 +18,7 @@ void ConnectionCheck::TiConexion_Timer() {
     if (!PrimeraConexionVista) {
         PrimeraConexionVista = true;
         estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+        estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
     }
 }
 

@@ -11,6 +11,11 @@ struct EstadoMonitor {
     bool Conectado = false;
     OleDate InicioSesion = 0;
     OleDate InicioAcumulado = 0;
+    // The same instants on the monotonic clock: elapsed time, the period's accumulated
+    // time and the cost advance with it, so a change of the PC clock moves none of them.
+    std::int64_t InicioSesionMono = 0;
+    std::int64_t InicioAcumuladoMono = 0;
+    std::int64_t InicioTramoMono = 0;
     float CostoParcial = 0;
     float TimerInicioTramo = 0;
     // The wall-clock instant of TimerInicioTramo (0 when no session is priced): pricing

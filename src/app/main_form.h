@@ -107,6 +107,8 @@ struct MainForm {
     TimerModel TiTiempoConexion{QStringLiteral("TiTiempoConexion"), 1000, true};
     TimerModel TiCostos{QStringLiteral("TiCostos"), 1000, false};
     TimerModel TiServerInternet{QStringLiteral("TiServerInternet"), 1000, false};
+    // Gives up on a time server that does not answer.
+    TimerModel TiEsperaServidor{QStringLiteral("TiEsperaServidor"), 10000, false};
     // Saves the settings a few seconds after the last accepted edit.
     TimerModel TiGuardarAjustes{QStringLiteral("TiGuardarAjustes"), 3000, false};
 

@@ -18,6 +18,11 @@ void call(const std::function<void()>& f) {
     if (f) f();
 }
 
+// A span of the monotonic clock as a duration in days.
+OleDate daysSince(std::int64_t fromMs, std::int64_t toMs) {
+    return static_cast<double>(toMs - fromMs) / (kSecondsPerDay * 1000.0);
+}
+
 // Hours of a "h:mm:ss" text, however many digits they have.
 int leadingHours(const QString& text) {
     const auto colon = text.indexOf(QLatin1Char(':'));
@@ -44,7 +49,24 @@ int SessionClock::intervaloSesion() const {
     return seconds >= 1 && seconds <= 3600 ? static_cast<int>(seconds) * 1000 : 5000;
 }
 
+bool SessionClock::dormido() const {
+    // The tick after a sleep comes far later than the interval allows.
+    const std::int64_t gap = clock_.monotonicMs() - prevTickMono_;
+    const std::int64_t limit =
+        std::max<std::int64_t>(60000, 5LL * form_.TiTiempoConexion.interval());
+    return prevTickMono_ > 0 && gap > limit &&
+           form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'));
+}
+
 void SessionClock::TiTiempoConexion_Timer() {
+    if (dormido()) {
+        // Sleep is no connection time: the session ends where the PC went to sleep, and
+        // a new one opens on the next tick if the line is up.
+        cerrarSesion(true);
+        estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+        estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
+        return;
+    }
     if (estado_.Conectado) {
         avanzarSesion();
         return;
@@ -53,9 +75,10 @@ void SessionClock::TiTiempoConexion_Timer() {
     if (state == QLatin1String("D")) {
         // The next session starts at the last tick that saw the line down.
         estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+        estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
         detenerAnimaciones();
     } else if (state == QLatin1String("C")) {
-        cerrarSesion();
+        cerrarSesion(false);
     }
 }
 
@@ -80,14 +103,18 @@ void SessionClock::avanzarSesion() {
     const OleDate now = clock_.now();
     f.TxTAFecha_Estado.setText(formatDate(now));
     f.TxTAHora_Estado.setText(formatTime(now));
-    f.TxTITiempoConexion_Estado.setText(formatDuration(now - estado_.InicioSesion));
+    const std::int64_t mono = clock_.monotonicMs();
+    f.TxTITiempoConexion_Estado.setText(formatDuration(daysSince(estado_.InicioSesionMono, mono)));
     f.TxTiempoAcumulado_Estado.setText(
-        formatTime(estado_.TiempoAcumuladoBase + (now - estado_.InicioAcumulado)));
+        formatTime(estado_.TiempoAcumuladoBase + daysSince(estado_.InicioAcumuladoMono, mono)));
     f.LbPrueba.setCaption(formatTwoDigits(estado_.HorasAcumuladas) +
                           f.TxTiempoAcumulado_Estado.text().right(6));
     if (estado_.InicioTramo == 0) cost_.iniciarTramo();
     contarHora();
     call(hooks_.interrupcionProgramada);
+    prevTickWall_ = now;
+    prevTickMono_ = mono;
+    call(hooks_.tickDone);
 }
 
 void SessionClock::contarHora() {
@@ -108,7 +135,7 @@ void SessionClock::contarHora() {
     HoraContadaAntes = true;
 }
 
-void SessionClock::cerrarSesion() {
+void SessionClock::cerrarSesion(bool dormido) {
     MainForm& f = form_;
     f.Systray.setTip(QStringLiteral("LinkTally"));
     lock_.HabilitarModificacionVariables();
@@ -116,7 +143,12 @@ void SessionClock::cerrarSesion() {
     AnimacionIniciada = false;
     estado_.PasoServidorTiempo = 6;
     call(hooks_.tiServerInternet);
-    cost_.TiCostos_Timer();  // the final pricing, at once whatever the interval
+    // The final pricing, at once whatever the interval; up to the sleep after one.
+    if (dormido)
+        cost_.calcularHasta(prevTickWall_, prevTickMono_);
+    else
+        cost_.TiCostos_Timer();
+    prevTickMono_ = 0;
     f.TiCostos.setEnabled(false);
     estado_.TimerInicioTramo = 0;
     estado_.InicioTramo = 0;

@@ -2,7 +2,10 @@
 // The session clock: on each tick it opens or advances the running session and fills
 // the status tab, or closes the session once the line is down.
 #include <QString>
+#include <cstdint>
 #include <functional>
+
+#include "core/ole_date.h"
 
 namespace lt {
 
@@ -21,6 +24,7 @@ struct SessionHooks {
     std::function<void()> cargarGrilla;
     std::function<void()> guardarSesion;
     std::function<void()> graficaPorSesion;
+    std::function<void()> tickDone;  // after every connected tick
 };
 
 class SessionClock {
@@ -37,7 +41,8 @@ class SessionClock {
 
   private:
     void avanzarSesion();
-    void cerrarSesion();
+    void cerrarSesion(bool dormido);
+    bool dormido() const;
     void contarHora();
     void iniciarAnimacion();
     void detenerAnimaciones();
@@ -50,6 +55,8 @@ class SessionClock {
     SettingsStore& settings_;
     QString animationPath_;
     SessionHooks hooks_;
+    OleDate prevTickWall_ = 0;
+    std::int64_t prevTickMono_ = 0;
     bool HoraContadaAntes = false;
     bool AnimacionIniciada = false;
 };

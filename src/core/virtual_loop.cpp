@@ -32,6 +32,8 @@ bool VirtualLoop::step() {
     Entry* e = nextDue();
     if (!e) return false;
     if (e->due > clock_.monotonicMs()) clock_.advanceMs(e->due - clock_.monotonicMs());
+    // Ticks missed while time jumped (a sleep) come as one late tick, as a system timer's do.
+    if (e->due < clock_.monotonicMs()) e->due = clock_.monotonicMs();
     const int interval = e->timer->interval();
     e->due = interval > 0 ? e->due + interval : INT64_MAX;
     ++fired_;

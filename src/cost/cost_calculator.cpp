@@ -38,7 +38,15 @@ TarifaConexion CostCalculator::TarifaActual() const {
 
 void CostCalculator::iniciarTramo() {
     estado_.InicioTramo = clock_.now();
+    estado_.InicioTramoMono = clock_.monotonicMs();
     estado_.TimerInicioTramo = clock_.timer();
+}
+
+void CostCalculator::calcularHasta(OleDate endWall, std::int64_t endMono) {
+    finForzado_ = endWall;
+    finForzadoMono_ = endMono;
+    calcular();
+    finForzado_ = 0;
 }
 
 void CostCalculator::TiCostos_Timer() {
@@ -64,9 +72,14 @@ void CostCalculator::TiCostos_Timer() {
 
 void CostCalculator::calcular() {
     const TarifaConexion tariff = TarifaActual();
-    const OleDate now = clock_.now();
-    if (tariff.bandFor(now) && estado_.InicioTramo > 0)
-        estado_.CostoParcial = static_cast<float>(priceInterval(tariff, estado_.InicioTramo, now));
+    // The stretch priced is the time that really passed (monotonic clock), ending at the
+    // wall-clock instant now, or at the instant a sleep began.
+    const OleDate end = finForzado_ > 0 ? finForzado_ : clock_.now();
+    const std::int64_t endMono = finForzado_ > 0 ? finForzadoMono_ : clock_.monotonicMs();
+    const OleDate start =
+        end - static_cast<double>(endMono - estado_.InicioTramoMono) / (kSecondsPerDay * 1000.0);
+    if (tariff.bandFor(end) && estado_.InicioTramo > 0)
+        estado_.CostoParcial = static_cast<float>(priceInterval(tariff, start, end));
     if (form_.CkReduccionCosto_Costo.value() == 1) aplicarReduccion();
 
     const float base = estado_.CostoParcial + estado_.CostoReducido;

@@ -2,6 +2,8 @@
 // The cost tick: every TimerCosto minutes prices the running session from the tariff on
 // the cost tab, with the reduction for finished periods and the tax, and shows the
 // session's cost and the accumulated cost.
+#include <cstdint>
+
 #include "cost/tariff.h"
 
 namespace lt {
@@ -22,6 +24,8 @@ class CostCalculator {
     TarifaConexion TarifaActual() const;
     // Starts pricing a session (or a new reduction period) now.
     void iniciarTramo();
+    // The final pricing of a session that ended earlier than now (the PC went to sleep).
+    void calcularHasta(OleDate endWall, std::int64_t endMono);
 
   private:
     void calcular();
@@ -31,6 +35,8 @@ class CostCalculator {
     EstadoMonitor& estado_;
     const Clock& clock_;
     SettingsStore& settings_;
+    OleDate finForzado_ = 0;
+    std::int64_t finForzadoMono_ = 0;
     int IntervaloCalculo = 1;
     int ContadorMinutos = 1;
 };

@@ -160,6 +160,7 @@ void InterruptionSchedule::reiniciarPeriodo() {
     estado_.HorasAcumuladas = 0;
     estado_.TiempoAcumuladoBase = 0;
     estado_.InicioAcumulado = clock_.now();
+    estado_.InicioAcumuladoMono = clock_.monotonicMs();
     form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(QStringLiteral("00"));
     // The holders are what a session closed by a cut on this very tick stores.
     form_.TxTiempoAcumulado_Estado.setText(QStringLiteral("00:00:00"));

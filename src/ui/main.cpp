@@ -12,10 +12,13 @@
 #include "core/clock.h"
 #include "i18n/captions.h"
 #include "platform/file_locations.h"
+#include "platform/linux/boot_clock.h"
 #include "platform/linux/display_platform.h"
 #include "platform/linux/linux_connection_cutter.h"
 #include "platform/linux/linux_connection_probe.h"
+#include "platform/linux/qt_time_socket.h"
 #include "platform/linux/single_instance.h"
+#include "platform/linux/system_clock_setter.h"
 #include "platform/linux/termination_signals.h"
 #include "platform/linux/xdg_autostart.h"
 #include "settings/default_settings.h"
@@ -50,7 +53,7 @@ int main(int argc, char* argv[]) {
     lt::SingleInstance instance(files.lockPath());
     if (!instance.acquire()) return 0;
 
-    lt::SystemClock clock;
+    lt::BootClock clock;
     lt::QtMessageBox messages;
     QString error;
     if (!lt::installDefaultSettings(files.settingsPath(), shippedDefaults(),
@@ -65,6 +68,9 @@ int main(int argc, char* argv[]) {
                                    lt::LinuxConnectionProbe::proxyFromEnvironment());
     lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
     lt::Configuracion logic(clock, messages, files, probe, cutter);
+    lt::QtTimeSocket timeSocket;
+    lt::LinuxClockSetter clockSetter(QDBusConnection::systemBus());
+    logic.setTimeService(timeSocket, clockSetter);
     lt::XdgAutostart autostart;
     logic.setAutostart(autostart, QCoreApplication::applicationFilePath());
     lt::MainWindow window(logic);
@@ -84,7 +90,8 @@ int main(int argc, char* argv[]) {
     lt::QtTimerDriver timers;
     lt::MainForm& form = logic.form();
     for (lt::TimerModel* t :
-         {&form.TiConexion, &form.TiTiempoConexion, &form.TiCostos, &form.TiServerInternet})
+         {&form.TiConexion, &form.TiTiempoConexion, &form.TiCostos, &form.TiServerInternet,
+          &form.TiGuardarAjustes, &form.TiEsperaServidor})
         timers.add(*t);
 
     // Logout, shutdown and SIGTERM end the program cleanly, never refused.
