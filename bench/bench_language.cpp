@@ -7,7 +7,7 @@
 
 #include "app/configuracion.h"
 #include "core/clock.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -23,12 +23,8 @@ QApplication& application() {
 
 void BM_SwitchLanguage(benchmark::State& state) {
     application();
-    QTemporaryDir dir;
-    lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
-    lt::test::FakeProbe probe;
-    lt::test::FakeCutter cutter;
-    lt::Configuracion logic(clock, messages, lt::AppFiles{dir.path(), dir.path()}, probe, cutter);
+    lt::test::FakeProgram program;
+    lt::Configuracion& logic = program.logic;
     lt::MainWindow window(logic);
     logic.Form_Load();
     QApplication::processEvents();
@@ -44,13 +40,9 @@ BENCHMARK(BM_SwitchLanguage)->Unit(benchmark::kMillisecond);
 // From a click on "Sesion->" to the chart drawn, 100,000 sessions in the history.
 void BM_RedrawPerSessionChart(benchmark::State& state) {
     application();
-    QTemporaryDir dir;
-    lt::test::fillHistory(dir.filePath(QStringLiteral("LinkTally.db")), 100000);
-    lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
-    lt::test::FakeProbe probe;
-    lt::test::FakeCutter cutter;
-    lt::Configuracion logic(clock, messages, lt::AppFiles{dir.path(), dir.path()}, probe, cutter);
+    lt::test::FakeProgram program;
+    lt::test::fillHistory(program.dir.filePath(QStringLiteral("LinkTally.db")), 100000);
+    lt::Configuracion& logic = program.logic;
     lt::MainWindow window(logic);
     logic.Form_Load();
     window.tabs()->setCurrentIndex(3);

@@ -7,33 +7,23 @@
 #include "app/configuracion.h"
 #include "core/clock.h"
 #include "settings/ini_file.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 namespace {
 
-struct Running {
-    Running() {
-        lt::test::writeFile(settingsPath(),
-                            "[Intervalos timers]\nTimerConexion=1\nTimerCosto=1\n[Idiomas]\n"
-                            "CodigoIdioma=0\n[Flags]\nQueDia=S\nDespuesDe=0\nImpDespues=99\n"
-                            "[Interrupciones]\nFeInt=05/12/2026 09:00:00\nDiasAcum=03\n"
-                            "HorasAcum=03:00:00\n");
-        probe.setOnline(true);
-        logic.Form_Load();
-        logic.connection().TiConexion_Timer();
-        logic.sessionClock().TiTiempoConexion_Timer();
+struct Running : lt::test::FakeProgram {
+    Running()
+        : FakeProgram(
+              "[Intervalos timers]\nTimerConexion=1\nTimerCosto=1\n[Idiomas]\n"
+              "CodigoIdioma=0\n[Flags]\nQueDia=S\nDespuesDe=0\nImpDespues=99\n"
+              "[Interrupciones]\nFeInt=05/12/2026 09:00:00\nDiasAcum=03\n"
+              "HorasAcum=03:00:00\n") {
+        lt::test::openSession(*this);
     }
-    QString settingsPath() const { return dir.filePath(QStringLiteral("Linktally.ini")); }
     QString feInt() const {
-        return lt::LeerValorINI(settingsPath(), QStringLiteral("Interrupciones"),
+        return lt::LeerValorINI(lt::test::settingsPathIn(dir), QStringLiteral("Interrupciones"),
                                 QStringLiteral("FeInt"));
     }
-    QTemporaryDir dir;
-    lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
-    lt::test::FakeProbe probe;
-    lt::test::FakeCutter cutter;
-    lt::Configuracion logic{clock, messages, lt::AppFiles{dir.path(), dir.path()}, probe, cutter};
 };
 
 void BM_InterrupcionProgramadaWeekly(benchmark::State& state) {

@@ -6,23 +6,12 @@
 
 #include "app/configuracion.h"
 #include "core/clock.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 namespace {
 
-struct Running {
-    Running() {
-        probe.setOnline(true);
-        logic.Form_Load();
-        logic.connection().TiConexion_Timer();
-        logic.sessionClock().TiTiempoConexion_Timer();
-    }
-    QTemporaryDir dir;
-    lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
-    lt::test::FakeProbe probe;
-    lt::test::FakeCutter cutter;
-    lt::Configuracion logic{clock, messages, lt::AppFiles{dir.path(), dir.path()}, probe, cutter};
+struct Running : lt::test::FakeProgram {
+    Running() { lt::test::openSession(*this); }
 };
 
 void BM_SessionClockTick(benchmark::State& state) {

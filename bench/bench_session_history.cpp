@@ -7,18 +7,14 @@
 #include "app/configuracion.h"
 #include "core/clock.h"
 #include "history/history_store.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 namespace {
 
 void BM_StoreSessionWith100kShown(benchmark::State& state) {
-    QTemporaryDir dir;
-    lt::test::fillHistory(dir.filePath(QStringLiteral("LinkTally.db")), 100000);
-    lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
-    lt::test::FakeProbe probe;
-    lt::test::FakeCutter cutter;
-    lt::Configuracion logic(clock, messages, lt::AppFiles{dir.path(), dir.path()}, probe, cutter);
+    lt::test::FakeProgram program;
+    lt::test::fillHistory(program.dir.filePath(QStringLiteral("LinkTally.db")), 100000);
+    lt::Configuracion& logic = program.logic;
     logic.Form_Load();
     lt::MainForm& f = logic.form();
     f.TxISFecha_Estado.setText(QStringLiteral("06/12/2026"));

@@ -7,7 +7,7 @@
 #include "core/clock.h"
 #include "core/text_format.h"
 #include "core/virtual_loop.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 using namespace lt;
 
@@ -19,29 +19,13 @@ const QByteArray kSettings =
     "[Intervalos timers]\nTimerConexion=1\nTimerCosto=1\n[Idiomas]\nCodigoIdioma=0\n"
     "[Costos]\nAjusteCosto=S\nCostoIVA=0\n[Flags]\nQueDia=N\nServerTime=1\n";
 
-struct Guard : ::testing::Test {
+struct Guard : test::VirtualTimeTest {
     void start(OleDate at) {
-        clock.setWall(at);
-        test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
-        logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
-                                                probe, cutter);
-        MainForm& f = logic->form();
-        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet})
-            loop.add(*t);
-        logic->Form_Load();
+        VirtualTimeTest::start(at, kSettings);
         probe.setOnline(true);
     }
-    MainForm& form() { return logic->form(); }
     QString status() { return form().LbEstadoRelojServer_Estado.caption(); }
     QString elapsed() { return form().TxTITiempoConexion_Estado.text(); }
-
-    QTemporaryDir dir;
-    FakeClock clock;
-    VirtualLoop loop{clock};
-    test::RecordingMessageBox messages;
-    test::FakeProbe probe;
-    test::FakeCutter cutter;
-    std::unique_ptr<Configuracion> logic;
 };
 
 const QString kChanged =

@@ -7,7 +7,7 @@
 #include "app/configuracion.h"
 #include "core/clock.h"
 #include "core/virtual_loop.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 using namespace lt;
 
@@ -23,9 +23,7 @@ const QByteArray kSettings =
 struct ProgramRun {
     ProgramRun(const QString& dir, FakeClock& clock, test::FakeProbe& probe)
         : loop(clock), logic(clock, messages, AppFiles{dir, dir}, probe, cutter) {
-        MainForm& f = logic.form();
-        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet})
-            loop.add(*t);
+        for (TimerModel* t : test::allTimers(logic.form())) loop.add(*t);
         logic.Form_Load();
     }
     VirtualLoop loop;

@@ -8,7 +8,7 @@
 #include "core/text_format.h"
 #include "core/virtual_loop.h"
 #include "settings/ini_file.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 using namespace lt;
 
@@ -22,29 +22,11 @@ const QByteArray kSettings =
     "00\n"
     "[Flags]\nQueDia=N\nServerTime=0\n";
 
-struct Session : ::testing::Test {
+struct Session : test::VirtualTimeTest {
     void start(OleDate at, const QByteArray& settings = kSettings) {
-        clock.setWall(at);
-        test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), settings);
-        logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
-                                                probe, cutter);
-        MainForm& f = logic->form();
-        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet,
-                              &f.TiGuardarAjustes})
-            loop.add(*t);
-        logic->Form_Load();
+        VirtualTimeTest::start(at, settings);
     }
-    MainForm& form() { return logic->form(); }
-    EstadoMonitor& estado() { return logic->estado(); }
     QStringList row(int r) { return form().MSFlexGrid_Estado.row(r); }
-
-    QTemporaryDir dir;
-    FakeClock clock;
-    VirtualLoop loop{clock};
-    test::RecordingMessageBox messages;
-    test::FakeProbe probe;
-    test::FakeCutter cutter;
-    std::unique_ptr<Configuracion> logic;
 };
 
 }  // namespace
@@ -245,11 +227,14 @@ TEST_F(Session, AnAcceptedEditReachesTheDiskAFewSecondsAfterTheLastOne) {
     loop.runForSeconds(2);
     form().TxImpuestos_Costo.setText(QStringLiteral("21"));
     loop.runForSeconds(2);
-    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("0"));
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")),
+              QStringLiteral("0"));
     loop.runForSeconds(2);
-    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("21"));
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")),
+              QStringLiteral("21"));
     // A refused value is replaced, and the replacement is what gets saved.
     form().TxImpuestos_Costo.setText(QStringLiteral("101"));
     loop.runForSeconds(5);
-    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")), QStringLiteral("0"));
+    EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Costos"), QStringLiteral("CostoIVA")),
+              QStringLiteral("0"));
 }

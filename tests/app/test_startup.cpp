@@ -237,8 +237,10 @@ TEST(Startup, GridCaptionsFollowTheLanguageAndStayForOtherCodes) {
     Program p(dir.path());
     p.logic.Form_Load();
     Grid& g = p.form().MSFlexGrid_Estado;
-    const QStringList english = {"Date", "Start Time:", "End Time:", "Connection Time:", "Cost:", "Accumulate Cost:"};
-    const QStringList spanish = {"Fecha:", "Hora Inicio:", "Hora Finalizacion:", "Tiempo Conexion:", "Costo:", "Costo Acumulado"};
+    const QStringList english = {
+        "Date", "Start Time:", "End Time:", "Connection Time:", "Cost:", "Accumulate Cost:"};
+    const QStringList spanish = {"Fecha:",           "Hora Inicio:", "Hora Finalizacion:",
+                                 "Tiempo Conexion:", "Costo:",       "Costo Acumulado"};
     auto captions = [&g] {
         QStringList out;
         for (int c = 0; c < g.columns(); ++c) out << g.caption(c);

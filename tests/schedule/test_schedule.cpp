@@ -8,7 +8,7 @@
 #include "core/clock.h"
 #include "core/virtual_loop.h"
 #include "settings/ini_file.h"
-#include "support/test_support.h"
+#include "support/fake_program.h"
 
 using namespace lt;
 
@@ -42,9 +42,7 @@ struct Schedule : ::testing::Test {
         logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
                                                 probe, cutter);
         loop.emplace(clock);
-        MainForm& f = logic->form();
-        for (TimerModel* t : {&f.TiConexion, &f.TiTiempoConexion, &f.TiCostos, &f.TiServerInternet})
-            loop->add(*t);
+        for (TimerModel* t : test::allTimers(logic->form())) loop->add(*t);
         logic->Form_Load();
         logic->Form_Activate();
     }
