@@ -2,7 +2,7 @@
 # a second run finds them all and goes straight to the build.
 BUILD ?= build
 JOBS ?= 2
-PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev \
+PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev qt6-charts-dev \
 	libqt6svg6 qt6-qpa-plugins libsqlite3-dev sqlite3 googletest libgtest-dev libgmock-dev \
 	libbenchmark-dev libxcb1-dev xvfb xauth imagemagick dbus-daemon fonts-dejavu-core \
 	iproute2 desktop-file-utils appstream

@@ -296,6 +296,7 @@ CloseDecision Configuracion::Form_Unload() {
 }
 
 void Configuracion::shutdown() {
+    session_.cerrarSesionEnCurso();
     settings_.GuardarINI();
 }
 

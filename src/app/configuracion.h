@@ -70,7 +70,8 @@ class Configuracion {
     void Form_Activate();
     void Form_Resize(bool minimized);
     CloseDecision Form_Unload();
-    // Logout, shutdown or SIGTERM: never refused; the settings are saved first.
+    // Logout, shutdown or SIGTERM: never refused; a running session is stored and the
+    // settings are saved.
     void shutdown();
 
     // The compact window: opened by "Reducido" (the main window hides), closed back to

@@ -82,6 +82,10 @@ void SessionClock::TiTiempoConexion_Timer() {
     }
 }
 
+void SessionClock::cerrarSesionEnCurso() {
+    if (form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) cerrarSesion(false);
+}
+
 void SessionClock::avanzarSesion() {
     MainForm& f = form_;
     BarraDeProgreso();

@@ -34,6 +34,9 @@ class SessionClock {
                  SessionHooks hooks);
 
     void TiTiempoConexion_Timer();
+    // Logout, shutdown or SIGTERM with the line still up: the running session ends now,
+    // as a dropped line would end it.
+    void cerrarSesionEnCurso();
     void BarraDeProgreso();
     // The session-clock interval from TimerConexion in milliseconds; an empty, zero or
     // unreadable setting gives 5 seconds so that the clock never stops.

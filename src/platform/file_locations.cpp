@@ -26,8 +26,8 @@ QString xdgDir(const QString& value, const QString& home, const char* fallback) 
 }  // namespace
 
 AppFiles chooseFileLocations(const LocationInputs& in) {
-    if (in.appDirHasSettings || (in.appDirWritable && !underSystemDir(in.appDir)))
-        return {in.appDir, in.appDir};
+    const bool portable = in.appDirWritable && !in.installedLayout && !underSystemDir(in.appDir);
+    if (in.appDirHasSettings || portable) return {in.appDir, in.appDir};
     return {xdgDir(in.xdgConfigHome, in.home, ".config") + QStringLiteral("/LinkTally"),
             xdgDir(in.xdgDataHome, in.home, ".local/share") + QStringLiteral("/LinkTally")};
 }
@@ -37,6 +37,8 @@ LocationInputs gatherLocationInputs(const QString& appDir) {
     in.appDir = appDir;
     in.appDirHasSettings = QFileInfo::exists(appDir + QStringLiteral("/Linktally.ini"));
     in.appDirWritable = QFileInfo(appDir).isWritable();
+    in.installedLayout =
+        QFileInfo::exists(appDir + QStringLiteral("/../share/linktally/Linktally.ini"));
     in.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     in.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
     in.home = QDir::homePath();

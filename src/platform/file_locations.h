@@ -19,6 +19,9 @@ struct LocationInputs {
     QString appDir;
     bool appDirHasSettings = false;
     bool appDirWritable = false;
+    // The program sits in an installed tree (bin/ beside share/linktally/), wherever its
+    // prefix is: ~/.local as much as /usr.
+    bool installedLayout = false;
     QString xdgConfigHome;  // empty when unset
     QString xdgDataHome;    // empty when unset
     QString home;

@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LinkTally"));
     QApplication::setApplicationVersion(QStringLiteral("1.06"));
-    QApplication::setDesktopFileName(QStringLiteral("linktally"));
+    QApplication::setDesktopFileName(QStringLiteral("org.linktally.LinkTally"));
     // The tray keeps the program alive while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -100,7 +100,9 @@ int main(int argc, char* argv[]) {
         if (closed) return;
         closed = true;
         logic.shutdown();
-        QApplication::quit();
+        // exit(), not quit(): quit() asks the windows first, and the main window refuses
+        // while a session runs or leaving is forbidden.
+        QCoreApplication::exit(0);
     };
     lt::TerminationSignals termination;
     QObject::connect(&termination, &lt::TerminationSignals::terminationRequested, &app, shutdown);

@@ -101,6 +101,35 @@ TEST(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
     EXPECT_TRUE(run->messages.shown.empty());
 }
 
+TEST(HistoryFlow, ShuttingDownOnLineStoresTheRunningSessionOnce) {
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
+    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
+    test::FakeProbe probe;
+    probe.setOnline(true);
+    auto run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    run->loop.runForSeconds(1 + 600 + 30);  // on line 10:00:00 .. 10:10:30
+    run->logic.shutdown();
+    ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
+    // Ended at the shutdown, not at the last checkpoint a minute before.
+    const QStringList stored = rowOf(run->logic, 0);
+    EXPECT_EQ(stored[2], QStringLiteral("10:10:30"));
+    EXPECT_EQ(stored[3], QStringLiteral("00:10:30"));
+    EXPECT_EQ(stored[4], QStringLiteral("001.05"));
+    // A second request (logout, then SIGTERM) stores nothing more.
+    run->logic.shutdown();
+    EXPECT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
+    run.reset();
+
+    // Nothing is left for the next start to recover twice.
+    probe.setOnline(false);
+    clock.advanceSeconds(60);
+    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
+    EXPECT_EQ(rowOf(run->logic, 0), stored);
+    EXPECT_TRUE(run->messages.shown.empty());
+}
+
 TEST(HistoryFlow, ClearingEmptiesTheHistoryAndRestartsTheAccumulatedCost) {
     QTemporaryDir dir;
     test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
