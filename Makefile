@@ -11,7 +11,8 @@ TOOL_PACKAGES := xdotool x11-utils openbox vnstat
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps tool-deps install-packages configure build run test bench screenshot clean
+.PHONY: all deps tool-deps install-packages configure build run test bench screenshot \
+	install package clean
 
 all: build
 
@@ -43,6 +44,15 @@ run: build
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# `make install` puts it under /usr/local; `make install PREFIX=~/.local` for one user.
+PREFIX ?= /usr/local
+install: build
+	$(if $(filter $(HOME)/%,$(PREFIX)),,$(SUDO)) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A .deb in $(BUILD)/, for `sudo apt install ./build/linktally_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build tool-deps
 	./scripts/run-benchmarks $(BUILD)
