@@ -20,6 +20,8 @@ namespace lt {
 
 namespace {
 
+constexpr qsizetype kLabelsShown = 8;
+
 const char* const kSeriesNames[3][2] = {
     {"Time [min]", "Tiempo [min]"}, {"Cost", "Costo"}, {"Total cost", "Costo total"}};
 
@@ -31,6 +33,25 @@ QString csvField(const QString& s) {
     if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"'))) return s;
     return QLatin1Char('"') + QString(s).replace(QLatin1String("\""), QLatin1String("\"\"")) +
            QLatin1Char('"');
+}
+
+// A full window of dates cut down to "..." by the axis says nothing: a few evenly spaced
+// points keep a short label ("dd/MM" of a date, a month whole) and the rest none. Labels
+// stay unique and non-empty, since the category axis merges equal ones.
+void shortenLabels(QStringList& labels) {
+    const auto n = labels.size();
+    const qsizetype step = (n + kLabelsShown - 1) / kLabelsShown;
+    for (qsizetype i = 0; i < n; ++i) {
+        QString& label = labels[i];
+        const bool kept = (n - 1 - i) % step == 0;  // the newest, at the right, among them
+        const bool date = label.size() >= 10 && label[2] == QLatin1Char('/');
+        if (!kept)
+            label = QString(i + 1, QChar(0x200B));  // blank but not empty: the axis drops ""
+        else if (step > 1 && date)
+            label.truncate(5);
+    }
+    for (qsizetype i = 0; i < n; ++i)
+        if (labels.indexOf(labels[i]) != i) labels[i] += QString(i, QChar(0x200B));
 }
 
 }  // namespace
@@ -48,20 +69,27 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     layout->addWidget(scroll_);
 
     categories_ = new QBarCategoryAxis();
+    categories_->setTruncateLabels(false);  // shortenLabels leaves room between them
+    QFont small = categories_->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    categories_->setLabelsFont(small);
     timeAxis_ = new QValueAxis();
     costAxis_ = new QValueAxis();
     chart_->addAxis(categories_, Qt::AlignBottom);
     chart_->addAxis(timeAxis_, Qt::AlignLeft);
     chart_->addAxis(costAxis_, Qt::AlignRight);
-    const int lang = language_ ? language_() : 0;
     for (int s = 0; s < 3; ++s) {
         // Each bar series holds three sets, two of them always zero, so that the three
         // series stand side by side in a category although they use two value axes.
         bars_[s] = new QBarSeries();
-        for (int slot = 0; slot < 3; ++slot)
-            bars_[s]->append(new QBarSet(QString::fromUtf8(kSeriesNames[s][lang == 1])));
+        bars_[s]->setBarWidth(0.9);
+        for (int slot = 0; slot < 3; ++slot) {
+            auto* set = new QBarSet(QString());
+            // The theme's white outline would cover bars a few pixels wide.
+            set->setPen(Qt::NoPen);
+            bars_[s]->append(set);
+        }
         lines_[s] = new QLineSeries();
-        lines_[s]->setName(QString::fromUtf8(kSeriesNames[s][lang == 1]));
         lines_[s]->setPointsVisible(true);
         for (QAbstractSeries* series :
              {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
@@ -74,6 +102,7 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     }
     // Lines take the colours of their bars.
     for (int s = 0; s < 3; ++s) lines_[s]->setColor(bars_[s]->barSets()[s]->color());
+    applyNames();
 
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { fillWindow(); });
     model_.setChangeObserver([this](Chart::Change c) {
@@ -103,7 +132,18 @@ int ChartView::firstShown() const {
     return scroll_->value();
 }
 
+void ChartView::applyNames() {
+    const int lang = language_ ? language_() : 0;
+    for (int s = 0; s < 3; ++s) {
+        const QString name = QString::fromUtf8(kSeriesNames[s][lang == 1]);
+        for (QBarSet* set : bars_[s]->barSets()) set->setLabel(name);
+        lines_[s]->setName(name);
+    }
+}
+
 void ChartView::rebuild() {
+    // The language may have changed since the last drawing.
+    applyNames();
     const int n = static_cast<int>(model_.points().size());
     const QSignalBlocker block(scroll_);
     scroll_->setRange(0, std::max(0, n - kPointsShown));
@@ -129,9 +169,7 @@ void ChartView::fillWindow() {
             linePoints[s] << QPointF(i - first, valueOf(p, s));
         }
     }
-    // Unique labels: the category axis merges equal ones.
-    for (int i = 0; i < labels.size(); ++i)
-        if (labels.indexOf(labels[i]) != i) labels[i] += QString(i, QChar(0x200B));
+    shortenLabels(labels);
     categories_->clear();
     categories_->append(labels);
     const QList<qreal> zeros(labels.size(), 0.0);

@@ -37,6 +37,7 @@ class ChartView : public QWidget {
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    void applyNames();  // series names in the current language
     void rebuild();     // new data: the window goes to the newest points
     void fillWindow();  // the points of the current window into the series
     void applyType();

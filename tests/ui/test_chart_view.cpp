@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QBarCategoryAxis>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QChart>
 #include <QFile>
 #include <QImage>
@@ -65,6 +67,45 @@ TEST_F(ChartViewTest, YearsOfSessionsShowTheNewestAndScrollBack) {
     ChartView view(model, [] { return 1; });
     model.setPoints(points(100000));
     EXPECT_EQ(view.firstShown(), 100000 - ChartView::kPointsShown);
+}
+
+TEST_F(ChartViewTest, AFullWindowOfDatesKeepsAFewShortLabelsAndNamesFollowTheLanguage) {
+    Chart& model = logic.form().Grafica_Estadisticas;
+    int language = 0;
+    ChartView view(model, [&language] { return language; });
+    std::vector<ChartPoint> days;
+    for (int d = 1; d <= 40; ++d)
+        days.push_back(
+            {QStringLiteral("%1/01/2026 10:00:00").arg(d % 20 + 1, 2, 10, QChar(u'0')), 10, 1, 2});
+    model.setPoints(days);
+    auto* axis = qobject_cast<QBarCategoryAxis*>(view.chart()->axes(Qt::Horizontal)[0]);
+    ASSERT_NE(axis, nullptr);
+    const QStringList shown = axis->categories();
+    ASSERT_EQ(shown.size(), 40);  // one category per point, none merged
+    QStringList labelled;
+    for (const QString& c : shown)
+        if (!QString(c).remove(QChar(0x200B)).isEmpty()) labelled << c;
+    EXPECT_LE(labelled.size(), 8);
+    EXPECT_GE(labelled.size(), 5);
+    // The newest point, short (the marks that keep equal labels apart are invisible).
+    EXPECT_EQ(QString(shown.last()).remove(QChar(0x200B)), QStringLiteral("01/01"));
+    EXPECT_EQ(days.size(), model.points().size());
+    EXPECT_EQ(model.points().back().label, QStringLiteral("01/01/2026 10:00:00"));  // untouched
+
+    // A few points keep their whole labels.
+    model.setPoints({days.begin(), days.begin() + 3});
+    EXPECT_EQ(axis->categories()[0], days[0].label);
+
+    const auto barNames = [&view] {
+        QStringList names;
+        for (QAbstractSeries* s : view.chart()->series())
+            if (auto* bars = qobject_cast<QBarSeries*>(s)) names << bars->barSets()[0]->label();
+        return names;
+    };
+    EXPECT_EQ(barNames(), (QStringList{"Time [min]", "Cost", "Total cost"}));
+    language = 1;
+    model.setPoints(days);
+    EXPECT_EQ(barNames(), (QStringList{"Tiempo [min]", "Costo", "Costo total"}));
 }
 
 TEST_F(ChartViewTest, PngAndCsvExportsAreWrittenAndReadBack) {
