@@ -36,14 +36,21 @@ QStringList rowOf(Configuracion& c, int r) {
     return c.form().MSFlexGrid_Estado.row(r);
 }
 
+// The settings file of a new run, a clock at 09:59:59 and a line that is down.
+struct HistoryFlow : ::testing::Test {
+    HistoryFlow() { test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings); }
+    std::unique_ptr<ProgramRun> startRun() {
+        return std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    }
+    QTemporaryDir dir;
+    FakeClock clock{oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59)};
+    test::FakeProbe probe;
+};
+
 }  // namespace
 
-TEST(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
-    QTemporaryDir dir;
-    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
-    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
-    test::FakeProbe probe;
-    auto run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+TEST_F(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
+    auto run = startRun();
     EXPECT_TRUE(run->messages.shown.empty());
     EXPECT_FALSE(run->logic.form().STabTiempos_Estado.tabEnabled(3));  // no session yet
 
@@ -81,7 +88,7 @@ TEST(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
     // The restart stores the waiting session and the one the crash left, in order.
     probe.setOnline(false);
     clock.advanceSeconds(60);
-    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    run = startRun();
     MainForm& f = run->logic.form();
     ASSERT_EQ(f.MSFlexGrid_Estado.rowCount(), 3);
     EXPECT_EQ(rowOf(run->logic, 0),
@@ -96,18 +103,14 @@ TEST(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
 
     // A third run finds the same three, no more.
     run.reset();
-    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    run = startRun();
     EXPECT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 3);
     EXPECT_TRUE(run->messages.shown.empty());
 }
 
-TEST(HistoryFlow, ShuttingDownOnLineStoresTheRunningSessionOnce) {
-    QTemporaryDir dir;
-    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
-    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
-    test::FakeProbe probe;
+TEST_F(HistoryFlow, ShuttingDownOnLineStoresTheRunningSessionOnce) {
     probe.setOnline(true);
-    auto run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    auto run = startRun();
     run->loop.runForSeconds(1 + 600 + 30);  // on line 10:00:00 .. 10:10:30
     run->logic.shutdown();
     ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
@@ -124,17 +127,13 @@ TEST(HistoryFlow, ShuttingDownOnLineStoresTheRunningSessionOnce) {
     // Nothing is left for the next start to recover twice.
     probe.setOnline(false);
     clock.advanceSeconds(60);
-    run = std::make_unique<ProgramRun>(dir.path(), clock, probe);
+    run = startRun();
     ASSERT_EQ(run->logic.form().MSFlexGrid_Estado.rowCount(), 1);
     EXPECT_EQ(rowOf(run->logic, 0), stored);
     EXPECT_TRUE(run->messages.shown.empty());
 }
 
-TEST(HistoryFlow, ClearingEmptiesTheHistoryAndRestartsTheAccumulatedCost) {
-    QTemporaryDir dir;
-    test::writeFile(dir.filePath(QStringLiteral("Linktally.ini")), kSettings);
-    FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
-    test::FakeProbe probe;
+TEST_F(HistoryFlow, ClearingEmptiesTheHistoryAndRestartsTheAccumulatedCost) {
     probe.setOnline(true);
     ProgramRun run(dir.path(), clock, probe);
     run.loop.runForSeconds(1 + 600);
