@@ -63,8 +63,7 @@ void SessionClock::TiTiempoConexion_Timer() {
         // Sleep is no connection time: the session ends where the PC went to sleep, and
         // a new one opens on the next tick if the line is up.
         cerrarSesion(true);
-        estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
-        estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
+        restartSessionStart();
         return;
     }
     if (estado_.Conectado) {
@@ -74,16 +73,25 @@ void SessionClock::TiTiempoConexion_Timer() {
     const QString state = form_.LbTIEStadoE_Estado.caption().left(1);
     if (state == QLatin1String("D")) {
         // The next session starts at the last tick that saw the line down.
-        estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
-        estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
+        restartSessionStart();
         detenerAnimaciones();
     } else if (state == QLatin1String("C")) {
         cerrarSesion(false);
+        // This tick saw the line down too: a line back by the next one starts there, not
+        // at the start of the session just stored.
+        restartSessionStart();
     }
 }
 
+void SessionClock::restartSessionStart() {
+    estado_.InicioSesion = estado_.InicioAcumulado = clock_.now();
+    estado_.InicioSesionMono = estado_.InicioAcumuladoMono = clock_.monotonicMs();
+}
+
 void SessionClock::cerrarSesionEnCurso() {
-    if (form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) cerrarSesion(false);
+    if (!form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
+    cerrarSesion(false);
+    restartSessionStart();
 }
 
 void SessionClock::avanzarSesion() {

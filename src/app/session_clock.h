@@ -45,6 +45,7 @@ class SessionClock {
   private:
     void avanzarSesion();
     void cerrarSesion(bool dormido);
+    void restartSessionStart();
     bool dormido() const;
     void contarHora();
     void iniciarAnimacion();

@@ -97,6 +97,28 @@ TEST_F(Session, TwoSessionsWithADropBetweenAreTwoRecordsWithTheirOwnTimes) {
               QStringLiteral("05/12/2026"));
 }
 
+TEST_F(Session, ALineBackAtTheNextTickStartsANewSessionThere) {
+    probe.setOnline(true);
+    start(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
+    loop.runForSeconds(1 + 60);  // on line 10:00:00 .. 10:01:00
+    probe.setOnline(false);
+    loop.runForSeconds(1);  // one tick sees it down: the session is stored
+    probe.setOnline(true);
+    loop.runForSeconds(30);
+    probe.setOnline(false);
+    loop.runForSeconds(2);
+
+    ASSERT_EQ(form().MSFlexGrid_Estado.rowCount(), 2);
+    EXPECT_EQ(row(0)[1], QStringLiteral("10:00:00"));
+    EXPECT_EQ(row(0)[2], QStringLiteral("10:01:00"));
+    // Not 10:00:00 again, with the first session and the gap counted twice.
+    EXPECT_EQ(row(1)[1], QStringLiteral("10:01:01"));
+    EXPECT_EQ(row(1)[3], QStringLiteral("00:00:30"));
+    EXPECT_EQ(LeerValorINI(dir.filePath(QStringLiteral("Linktally.ini")),
+                           QStringLiteral("Interrupciones"), QStringLiteral("HorasAcum")),
+              QStringLiteral("00:01:30"));
+}
+
 TEST_F(Session, ASessionOfTwentySevenHoursCarriesWholeHours) {
     probe.setOnline(true);
     start(oleFromParts(2026, 12, 5) + oleFromTime(7, 59, 59));
