@@ -16,9 +16,11 @@
 namespace lt {
 
 namespace {
+// Up to 64 pixels: every size is decoded at start and sent to the X server, and menus,
+// launchers and task switchers take the large ones from the installed icon theme.
 QIcon appIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
+    for (int size : {16, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/linktally-%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -38,12 +40,8 @@ MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent),
     setWindowIcon(appIcon());
     buildTabs();
     unbound_ = binder_.bind(logic_.form().registry, this);
-    if (auto* place = findChild<QWidget*>(QStringLiteral("Grafica_Estadisticas"))) {
-        chart_ = new ChartView(
-            logic_.form().Grafica_Estadisticas, [this] { return logic_.estado().CodigoIdioma; },
-            place);
-        if (place->layout()) place->layout()->addWidget(chart_);
-    }
+    chartPlace_ = findChild<QWidget*>(QStringLiteral("Grafica_Estadisticas"));
+    if (chartPlace_) chartPlace_->installEventFilter(this);
     bindWindowState();
     bindTray();
 }
@@ -51,6 +49,20 @@ MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent),
 MainWindow::~MainWindow() {
     logic_.form().window.observer = nullptr;
     logic_.form().Systray.observer = nullptr;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == chartPlace_ && e->type() == QEvent::Show && !chart_) buildChart();
+    return QWidget::eventFilter(watched, e);
+}
+
+void MainWindow::buildChart() {
+    // The view draws whatever the model holds by now, and follows it from here on.
+    chart_ = new ChartView(
+        logic_.form().Grafica_Estadisticas, [this] { return logic_.estado().CodigoIdioma; },
+        chartPlace_);
+    if (chartPlace_->layout()) chartPlace_->layout()->addWidget(chart_);
+    chart_->show();
 }
 
 void MainWindow::buildTabs() {
@@ -64,7 +76,7 @@ void MainWindow::buildTabs() {
     makePage<Ui::TabStatistics>(tabs_);
     makePage<Ui::TabAbout>(tabs_);
     if (auto* icon = findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
-        icon->setPixmap(appIcon().pixmap(64, 64));
+        icon->setPixmap(windowIcon().pixmap(64, 64));  // the icon files are read once
     layout->addWidget(tabs_);
     resize(780, 580);
 }

@@ -26,20 +26,25 @@ class MainWindow : public QWidget {
     void restore();
     QStringList unboundControls() const { return unbound_; }
     QTabWidget* tabs() const { return tabs_; }
+    // Built the first time the Statistics tab is shown: a chart costs a third of the
+    // start-up and most users look at it seldom.
     ChartView* chartView() const { return chart_; }
 
   protected:
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void buildTabs();
     void bindWindowState();
     void bindTray();
+    void buildChart();
 
     Configuracion& logic_;
     QTabWidget* tabs_ = nullptr;
+    QWidget* chartPlace_ = nullptr;
     ChartView* chart_ = nullptr;
     Binder binder_;
     QStringList unbound_;

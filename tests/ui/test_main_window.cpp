@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QBarCategoryAxis>
+#include <QChart>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,10 +14,12 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 
 #include "app/configuracion.h"
 #include "core/clock.h"
 #include "support/widget_test.h"
+#include "ui/chart_view.h"
 #include "ui/main_window.h"
 
 using namespace lt;
@@ -101,4 +105,32 @@ TEST_F(MainWindowTest, SwitchingTabsReachesTheModel) {
     window.tabs()->setCurrentIndex(3);
     EXPECT_EQ(logic.form().STabTiempos_Estado.tab(), 3);
     EXPECT_TRUE(logic.form().OpBarras_Estadisticas.value());
+}
+
+TEST_F(MainWindowTest, TheChartIsBuiltOnTheFirstShowingOfItsTabWithTheDataAlreadyThere) {
+    MainWindow window(logic);
+    logic.Form_Load();
+    window.show();
+    EXPECT_EQ(window.chartView(), nullptr);
+    Chart& model = logic.form().Grafica_Estadisticas;
+    model.setPoints({{QStringLiteral("01/12/2026"), 30, 1.5, 1.5},
+                     {QStringLiteral("02/12/2026"), 45, 2.25, 3.75}});
+    model.setAxisMaxima(45, 3.75);
+
+    window.tabs()->setCurrentIndex(3);
+    ChartView* view = window.chartView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    QChart* chart = view->chart();
+    const auto axes = chart->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 2);
+    EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(axes[0])->max(), 45);
+    EXPECT_EQ(static_cast<QBarCategoryAxis*>(chart->axes(Qt::Horizontal)[0])->count(), 2);
+
+    // Later data reaches the same view.
+    window.tabs()->setCurrentIndex(0);
+    window.tabs()->setCurrentIndex(3);
+    EXPECT_EQ(window.chartView(), view);
+    model.setPoints({{QStringLiteral("12/2026"), 75, 3.75, 3.75}});
+    EXPECT_EQ(static_cast<QBarCategoryAxis*>(chart->axes(Qt::Horizontal)[0])->count(), 1);
 }
