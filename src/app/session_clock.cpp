@@ -63,7 +63,6 @@ void SessionClock::TiTiempoConexion_Timer() {
         // Sleep is no connection time: the session ends where the PC went to sleep, and
         // a new one opens on the next tick if the line is up.
         cerrarSesion(true);
-        restartSessionStart();
         return;
     }
     if (estado_.Conectado) {
@@ -77,9 +76,6 @@ void SessionClock::TiTiempoConexion_Timer() {
         detenerAnimaciones();
     } else if (state == QLatin1String("C")) {
         cerrarSesion(false);
-        // This tick saw the line down too: a line back by the next one starts there, not
-        // at the start of the session just stored.
-        restartSessionStart();
     }
 }
 
@@ -89,9 +85,7 @@ void SessionClock::restartSessionStart() {
 }
 
 void SessionClock::cerrarSesionEnCurso() {
-    if (!form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
-    cerrarSesion(false);
-    restartSessionStart();
+    if (form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) cerrarSesion(false);
 }
 
 void SessionClock::avanzarSesion() {
@@ -188,6 +182,9 @@ void SessionClock::cerrarSesion(bool dormido) {
                          &f.TxTAFecha_Estado, &f.TxTAHora_Estado})
         box->setText(QString());
     f.TxCOCostoConexionActual_Estado.setText(QStringLiteral("000.00"));
+    // The closing tick saw the line down (or the sleep, or the shutdown, ended it): a
+    // line back by the next tick starts a new session here, not at the stored one's start.
+    restartSessionStart();
 }
 
 void SessionClock::iniciarAnimacion() {
