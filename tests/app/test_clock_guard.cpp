@@ -24,12 +24,9 @@ struct Guard : test::VirtualTimeTest {
         VirtualTimeTest::start(at, kSettings);
         probe.setOnline(true);
     }
-    QString status() { return form().LbEstadoRelojServer_Estado.caption(); }
+    bool reported() { return !form().LbEstadoRelojServer_Estado.caption().isEmpty(); }
     QString elapsed() { return form().TxTITiempoConexion_Estado.text(); }
 };
-
-const QString kChanged =
-    QStringLiteral("The hour in the PC has changed ") + QString(51, QLatin1Char('.'));
 
 }  // namespace
 
@@ -37,11 +34,11 @@ TEST_F(Guard, AClockMovedForwardOrBackIsReportedAndStealsNoTime) {
     start(oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59));
     loop.runForSeconds(1 + 600);
     EXPECT_EQ(elapsed(), QStringLiteral("00:10:00"));
-    EXPECT_EQ(status(), QString());
+    EXPECT_FALSE(reported());
 
     clock.jumpWallSeconds(60);
     loop.runForSeconds(1);
-    EXPECT_EQ(status(), kChanged);
+    EXPECT_TRUE(reported());
     EXPECT_EQ(logic->estado().PasoServidorTiempo, 6);
     EXPECT_EQ(elapsed(), QStringLiteral("00:10:01"));
     EXPECT_EQ(form().TxISHora_Estado.text(), QStringLiteral("10:00:00"));  // where it began
@@ -49,7 +46,7 @@ TEST_F(Guard, AClockMovedForwardOrBackIsReportedAndStealsNoTime) {
     form().LbEstadoRelojServer_Estado.setCaption(QString());
     clock.jumpWallSeconds(-3600);
     loop.runForSeconds(599);
-    EXPECT_EQ(status(), kChanged);
+    EXPECT_TRUE(reported());
     EXPECT_EQ(elapsed(), QStringLiteral("00:20:00"));  // an hour back takes nothing away
     probe.setOnline(false);
     loop.runForSeconds(2);
@@ -60,7 +57,7 @@ TEST_F(Guard, AClockMovedForwardOrBackIsReportedAndStealsNoTime) {
 TEST_F(Guard, MidnightAndOurOwnStepAreNoChange) {
     start(oleFromParts(2026, 12, 5) + oleFromTime(23, 58, 59));
     loop.runForSeconds(1 + 180);  // across midnight
-    EXPECT_EQ(status(), QString());
+    EXPECT_FALSE(reported());
     EXPECT_EQ(elapsed(), QStringLiteral("00:03:00"));
     EXPECT_EQ(form().TxTAFecha_Estado.text(), QStringLiteral("06/12/2026"));
 
@@ -68,7 +65,7 @@ TEST_F(Guard, MidnightAndOurOwnStepAreNoChange) {
     logic->clockGuard().pasoPropio(120);
     clock.jumpWallSeconds(120);
     loop.runForSeconds(1);
-    EXPECT_EQ(status(), QString());
+    EXPECT_FALSE(reported());
 }
 
 TEST_F(Guard, ASleepEndsTheSessionWhereThePcWentToSleep) {
@@ -81,7 +78,7 @@ TEST_F(Guard, ASleepEndsTheSessionWhereThePcWentToSleep) {
     EXPECT_EQ(first[2], QStringLiteral("22:30:00"));
     EXPECT_EQ(first[3], QStringLiteral("00:30:00"));
     EXPECT_EQ(first[4], QStringLiteral("003.00"));  // half an hour at 6, not eight and a half
-    EXPECT_EQ(status(), QString());                 // a sleep is not a change of the clock
+    EXPECT_FALSE(reported());                       // a sleep is not a change of the clock
 
     loop.runForSeconds(60);  // the line is still up: a new session
     EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("CONNECTED"));

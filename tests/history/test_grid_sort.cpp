@@ -25,7 +25,6 @@ TEST(GridSort, EachColumnSortsByItsValueLargestOrNewestFirst) {
                {"garbled", "", "", "", "", ""}});
     sortHistoryGrid(g, 0);
     EXPECT_EQ(column(g, 0), (QStringList{"01/01/2027", "05/12/2026", "28/11/2026", "garbled"}));
-    EXPECT_EQ(g.columns(), 6);
     sortHistoryGrid(g, 1);
     EXPECT_EQ(column(g, 1), (QStringList{"23:10:00", "09:00:00", "00:05:00", ""}));
     sortHistoryGrid(g, 3);  // durations with whole hours: 100 hours is the longest

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "history/history_store.h"
+#include "support/test_support.h"
 
 namespace lt {
 void PrintTo(const SessionRecord& r, std::ostream* os) {
@@ -29,17 +30,6 @@ SessionRecord session(int i) {
 // Text that the pending file must escape and the database must keep as it is.
 const SessionRecord kAwkward = SessionRecord::fromRow(
     QStringLiteral("a\tb|line\nbreak\r|back\\slash\\t|año ñandú €||\\").split('|'));
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                f.write(bytes) == bytes.size());
-}
 
 Records loaded(HistoryStore& store) {
     Records out;
@@ -90,7 +80,6 @@ TEST_F(HistoryStoreTest, CreatesTheTableAndKeepsInsertionOrder) {
     EXPECT_EQ(other.text("SELECT name || ' ' || type FROM pragma_table_info('Historial')"),
               "fecha TEXT HoraInicio TEXT HoraFinalizacion TEXT TiempoConexion TEXT costo TEXT "
               "CostoAcumulado TEXT");
-    EXPECT_EQ(other.text("PRAGMA journal_mode"), "wal");
     ASSERT_TRUE(other.exec("INSERT INTO Historial (fecha) VALUES ('01/04/2024')"));  // NULLs
 
     HistoryStore again(db);
@@ -146,12 +135,12 @@ TEST_F(HistoryStoreTest, LoadedTextsAreIndependentStrings) {
 }
 
 TEST_F(HistoryStoreTest, ClearEmptiesTheTableAndThePendingRecords) {
-    writeBytes(pending, "01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00\n");
+    test::writeFile(pending, "01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00\n");
     HistoryStore store(db);
     ASSERT_TRUE(store.open());  // stores what waited
     EXPECT_TRUE(store.append(session(1)));
     EXPECT_EQ(loaded(store).size(), 2u);
-    writeBytes(pending, "01/06/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t102.00\n");
+    test::writeFile(pending, "01/06/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t102.00\n");
 
     EXPECT_TRUE(store.clear());
     EXPECT_TRUE(loaded(store).empty());
@@ -197,7 +186,7 @@ TEST_F(HistoryStoreTest, FailedWritesLoseNothing) {
 
 TEST_F(HistoryStoreTest, FileThatIsNotADatabaseIsLeftUntouched) {
     const QByteArray text = QByteArray("my notes, not a database\n").repeated(300);
-    writeBytes(db, text);
+    test::writeFile(db, text);
     ASSERT_TRUE(QDir().mkpath(pending));  // and the pending file cannot be written either
     HistoryStore store(db);
     EXPECT_FALSE(store.open());
@@ -210,7 +199,7 @@ TEST_F(HistoryStoreTest, FileThatIsNotADatabaseIsLeftUntouched) {
     Records out;
     EXPECT_FALSE(store.loadAll(out));
     EXPECT_EQ(out, (Records{session(1), kAwkward}));
-    EXPECT_EQ(readBytes(db), text);
+    EXPECT_EQ(test::readFile(db), QString::fromLatin1(text));
     EXPECT_EQ(
         QDir(dir.path()).entryList(QDir::Files),
         (QStringList{QStringLiteral("LinkTally.db"), QStringLiteral("LinkTally.db.pending")}));
@@ -240,12 +229,12 @@ TEST_F(HistoryStoreTest, NewerSchemaIsShownButNeverWritten) {
 }
 
 TEST_F(HistoryStoreTest, PendingFileSurvivesCutAndBadLines) {
-    writeBytes(db, "not a database");
-    writeBytes(pending,
-               "01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00\n"
-               "too\tfew\tfields\n"
-               "02/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t1\\q2.00\n"  // bad escape
-               "03/05/2024\t09:00:00\t09:1");  // a write cut short by a crash
+    test::writeFile(db, "not a database");
+    test::writeFile(pending,
+                    "01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00\n"
+                    "too\tfew\tfields\n"
+                    "02/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t1\\q2.00\n"  // bad escape
+                    "03/05/2024\t09:00:00\t09:1");  // a write cut short by a crash
     const SessionRecord first = SessionRecord::fromRow(
         QStringLiteral("01/05/2024|09:00:00|09:10:00|00:10:00|001.00|101.00").split('|'));
     HistoryStore store(db);
@@ -270,7 +259,7 @@ TEST_F(HistoryStoreTest, CheckpointIsWholeOrNothing) {
          {QByteArray("01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00"),
           QByteArray("a\tb\tc\td\te\tf\n\n"), QByteArray("a\tb\tc\td\te\t\xc3\n"),
           QByteArray(100000, '\t') + '\n', QByteArray()}) {
-        writeBytes(running, garbled);
+        test::writeFile(running, garbled);
         EXPECT_EQ(store.readCheckpoint(), std::nullopt) << garbled.left(40).toStdString();
     }
     store.removeCheckpoint();
