@@ -2,10 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include "app/clock_change_guard.h"
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "clocksync/time_server_client.h"
 #include "core/clock.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 
 namespace {
 

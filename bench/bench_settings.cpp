@@ -3,9 +3,9 @@
 
 #include <QTemporaryDir>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "settings/settings_store.h"
 #include "support/sample_settings.h"
 #include "support/test_support.h"
@@ -24,9 +24,9 @@ struct Fixture {
     lt::EstadoMonitor estado;
     lt::ParametrosMonitor params;
     lt::FakeClock clock;
-    lt::test::RecordingMessageBox messages;
+    lt::test::LiveMessages live{estado};
     lt::SettingsStore store{
-        dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params, clock, messages};
+        dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params, clock, live.messages};
 };
 
 void BM_LeerINI(benchmark::State& state) {

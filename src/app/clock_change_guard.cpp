@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 
 namespace lt {
@@ -23,9 +23,8 @@ void ClockChangeGuard::CheckViolacionTiempoPC() {
     // One query per change: public servers refuse clients that ask again within seconds.
     estado_.PasoServidorTiempo = 6;
     if (tiServerInternet_) tiServerInternet_();
-    if (const char* t = pickText(estado_.CodigoIdioma, kClockChanged))
-        form_.LbEstadoRelojServer_Estado.setCaption(QString::fromUtf8(t) +
-                                                    QString(51, QLatin1Char('.')));
+    form_.LbEstadoRelojServer_Estado.setCaption(textIn(estado_.CodigoIdioma, kClockChanged) +
+                                                QString(51, QLatin1Char('.')));
 }
 
 }  // namespace lt

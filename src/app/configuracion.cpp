@@ -25,8 +25,8 @@ const QStringList& Configuracion::timeServers() {
 Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles files,
                              ConnectionProbe& probe, ConnectionCutter& cutter)
     : clock_(clock),
-      messages_(messages),
       files_(std::move(files)),
+      messages_(messages, estado_),
       settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_),
       lock_(form_, estado_),
       guard_(form_, estado_, clock_, [this] { TiServerInternet_Timer(); }),
@@ -41,6 +41,7 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                    .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
                    .tickDone = [this] { guard_.observarTick(); },
+                   .sesionNueva = [this] { connection_.olvidarAvisoCorte(); },
                }),
       store_(files_.historyPath()),
       history_(form_, estado_, clock_, store_, settings_, messages_),
@@ -207,8 +208,14 @@ void Configuracion::Form_Load() {
     form_.LsIdiomas.clear();
     form_.LsIdiomas.addItem(QStringLiteral("English"));
     form_.LsIdiomas.addItem(QString::fromUtf8("Español"));
-    if (estado_.CodigoIdioma == 0 || estado_.CodigoIdioma == 1)
+    if (estado_.CodigoIdioma == 0 || estado_.CodigoIdioma == 1) {
         form_.LsIdiomas.setListIndex(estado_.CodigoIdioma);
+    } else {
+        // A code that a hand-edited file holds: no entry is chosen, and the program
+        // speaks English until one is.
+        applyLanguage(estado_.CodigoIdioma);
+        schedule_.LeyendaStatusProgramacion();
+    }
 
     form_.DTPicker.setValue(clock_.date());
     BarraDeProgreso();
@@ -216,6 +223,8 @@ void Configuracion::Form_Load() {
     estado_.PrimerTickHecho = false;
     cargado_ = true;
     form_.window.set(true, false);
+    // What the load had to say, in the language it chose.
+    messages_.release();
     // "Start small format" opens the compact window at once.
     if (form_.CkFormatoReducido_Configuracion.value() == 1) CdReducido_Estado_Click();
 }
@@ -296,6 +305,9 @@ CloseDecision Configuracion::Form_Unload() {
 }
 
 void Configuracion::shutdown() {
+    // Once: a second request (a signal after the session manager's) stores nothing twice.
+    if (terminado_ || !cargado_) return;
+    terminado_ = true;
     session_.cerrarSesionEnCurso();
     settings_.GuardarINI();
 }
@@ -324,23 +336,27 @@ void Configuracion::LsIdiomas_Click() {
     const int index = form_.LsIdiomas.listIndex();
     if (index == 0 || index == 1) {
         estado_.CodigoIdioma = index;
-        applyCaptions(form_, index);
-        schedule_.TipoDeInterrupcionConexion();
-        LeyendaGrillaFilaCero();
-        const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
-        form_.LbCOCostoAcumulado_Estado.setCaption(
-            QString::fromUtf8(index == 0 ? kCostAddFrom.english : kCostAddFrom.spanish) + date);
+        applyLanguage(index);
     }
-    form_.FrChico.window.caption = QStringLiteral("LinkTally V1.06 (b)");
+    form_.FrChico.window.setCaption(QStringLiteral("LinkTally V1.06 (b)"));
     schedule_.LeyendaStatusProgramacion();
+}
+
+void Configuracion::applyLanguage(int code) {
+    applyCaptions(form_, code);
+    schedule_.TipoDeInterrupcionConexion();
+    LeyendaGrillaFilaCero();
+    const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
+    form_.LbCOCostoAcumulado_Estado.setCaption(textIn(code, kCostAddFrom) + date);
+    connection_.traducirAvisoCorte();
 }
 
 void Configuracion::LeyendaGrillaFilaCero() {
     const auto captions = gridCaptions();
     for (int col = 0; col < static_cast<int>(captions.size()); ++col) {
         const CaptionEntry& e = captions[static_cast<size_t>(col)];
-        if (const char* t = pickText(estado_.CodigoIdioma, e.english, e.spanish))
-            form_.MSFlexGrid_Estado.setCaption(col, QString::fromUtf8(t));
+        form_.MSFlexGrid_Estado.setCaption(
+            col, QString::fromUtf8(pickText(estado_.CodigoIdioma, e.english, e.spanish)));
     }
 }
 

@@ -7,11 +7,12 @@
 
 #include "app/clock_change_guard.h"
 #include "app/connection_check.h"
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "app/session_clock.h"
 #include "clocksync/time_server_client.h"
 #include "cost/cost_calculator.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "history/history_store.h"
 #include "history/session_history.h"
 #include "password/access_password.h"
@@ -40,6 +41,7 @@ enum class CloseDecision {
 
 class Configuracion {
   public:
+    // Messages wait until Form_Load has finished.
     Configuracion(const Clock& clock, MessageBox& messages, AppFiles files, ConnectionProbe& probe,
                   ConnectionCutter& cutter);
     Configuracion(const Configuracion&) = delete;
@@ -48,6 +50,7 @@ class Configuracion {
     MainForm& form() { return form_; }
     EstadoMonitor& estado() { return estado_; }
     const ParametrosMonitor& parametros() const { return params_; }
+    Messages& messages() { return messages_; }
     SettingsStore& settings() { return settings_; }
     ConnectionCheck& connection() { return connection_; }
     SessionClock& sessionClock() { return session_; }
@@ -92,6 +95,7 @@ class Configuracion {
 
   private:
     void wireEvents();
+    void applyLanguage(int code);
     void fillTimeServerList();
     void STabTiempos_Estado_Click(int previousTab);
     void OpCostoPorDia_Costo_Click();
@@ -105,11 +109,11 @@ class Configuracion {
     QString animationPath() const;
 
     const Clock& clock_;
-    MessageBox& messages_;
     AppFiles files_;
     MainForm form_;
     EstadoMonitor estado_;
     ParametrosMonitor params_;
+    Messages messages_;
     SettingsStore settings_;
     SettingsLock lock_;
     ClockChangeGuard guard_;
@@ -126,6 +130,7 @@ class Configuracion {
     std::unique_ptr<LaunchAtStartup> launch_;
     std::unique_ptr<TimeServerClient> timeClient_;
     bool cargado_ = false;
+    bool terminado_ = false;
 };
 
 }  // namespace lt

@@ -1,8 +1,8 @@
 #include "app/connection_check.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 
 namespace lt {
@@ -11,6 +11,7 @@ void ConnectionCheck::TiConexion_Timer() {
     CheckInternetConn();
     if (!estado_.Conectado) {
         form_.TiServerInternet.setEnabled(false);
+        olvidarAvisoCorte();
         return;
     }
     form_.TiServerInternet.setEnabled(form_.CbServidoresDeTiempo.listIndex() != 0);
@@ -27,11 +28,7 @@ void ConnectionCheck::CheckInternetConn() {
     estado_.Conectado = state.online;
     form_.LbConexionVia_Estado.setVisible(state.online);
 
-    // Spanish for every code but English's, unlike the other texts.
-    const bool english = estado_.CodigoIdioma == 0;
-    auto pick = [english](const Bilingual& b) {
-        return QString::fromUtf8(english ? b.english : b.spanish);
-    };
+    auto pick = [this](const Bilingual& b) { return textIn(estado_.CodigoIdioma, b); };
     QString caption;
     if (state.flags & kFlagModem) caption = pick(kViaModem);
     if (state.flags & kFlagLan) caption += pick(kViaLan);
@@ -57,11 +54,17 @@ bool ConnectionCheck::cortarConexion() {
 void ConnectionCheck::avisarCorteImposible() {
     if (corteImposibleAvisado_) return;
     corteImposibleAvisado_ = true;
-    if (const char* t =
-            pickText(estado_.CodigoIdioma, kMsgCannotCut.english, kMsgCannotCut.spanish)) {
-        form_.LbAvisoCorte_Estado.setCaption(QString::fromUtf8(t));
-        form_.LbAvisoCorte_Estado.setVisible(true);
-    }
+    traducirAvisoCorte();
+    form_.LbAvisoCorte_Estado.setVisible(true);
+}
+
+void ConnectionCheck::olvidarAvisoCorte() {
+    corteImposibleAvisado_ = false;
+    form_.LbAvisoCorte_Estado.setVisible(false);
+}
+
+void ConnectionCheck::traducirAvisoCorte() {
+    form_.LbAvisoCorte_Estado.setCaption(textIn(estado_.CodigoIdioma, kMsgCannotCut));
 }
 
 }  // namespace lt

@@ -24,6 +24,10 @@ class ConnectionCheck {
     // nothing could be cut the session goes on as one session, and the status tab says
     // so once until a cut succeeds again.
     bool cortarConexion();
+    // The notice of a cut that found nothing to end goes with the session it was about.
+    void olvidarAvisoCorte();
+    // The notice in the current language.
+    void traducirAvisoCorte();
 
   private:
     void avisarCorteImposible();

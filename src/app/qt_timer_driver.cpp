@@ -2,17 +2,13 @@
 
 namespace lt {
 
-QtTimerDriver::~QtTimerDriver() {
-    for (auto& e : entries_) e->model->setObserver(nullptr);
-}
-
 void QtTimerDriver::add(TimerModel& model) {
     auto entry = std::make_unique<Entry>(Entry{&model, std::make_unique<QTimer>()});
     Entry* e = entry.get();
     // Coarse timers let the system batch wake-ups; a second's tick needs no precision.
     e->timer->setTimerType(Qt::CoarseTimer);
     QObject::connect(e->timer.get(), &QTimer::timeout, [e] { e->model->fire(); });
-    model.setObserver([e] { sync(*e); });
+    e->watch = model.subscribe([e] { sync(*e); });
     sync(*e);
     entries_.push_back(std::move(entry));
 }

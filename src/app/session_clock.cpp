@@ -1,11 +1,11 @@
 #include "app/session_clock.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/conversions.h"
 #include "core/text_format.h"
 #include "cost/cost_calculator.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 #include "settings/settings_lock.h"
 #include "settings/settings_store.h"
@@ -90,6 +90,7 @@ void SessionClock::cerrarSesionEnCurso() {
 
 void SessionClock::avanzarSesion() {
     MainForm& f = form_;
+    if (f.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('D'))) call(hooks_.sesionNueva);
     BarraDeProgreso();
     lock_.DeshabilitarModificacionVariables();
     f.Systray.setTip(f.TxTITiempoConexion_Estado.text() + QLatin1Char('-') +
@@ -98,8 +99,7 @@ void SessionClock::avanzarSesion() {
     if (!AnimacionIniciada) iniciarAnimacion();
     f.FrChico.LbTiempo.setCaption(f.TxTITiempoConexion_Estado.text());
     f.FrChico.LbCosto.setCaption(f.TxCOCostoConexionActual_Estado.text());
-    if (const char* t = pickText(estado_.CodigoIdioma, kConnected.english, kConnected.spanish))
-        f.LbTIEStadoE_Estado.setCaption(QString::fromUtf8(t));
+    f.LbTIEStadoE_Estado.setCaption(textIn(estado_.CodigoIdioma, kConnected));
     f.TxISFecha_Estado.setText(formatDate(estado_.InicioSesion));
     f.TxISHora_Estado.setText(formatTime(estado_.InicioSesion));
     if (f.CbServidoresDeTiempo.listIndex() != 0) {
@@ -175,9 +175,7 @@ void SessionClock::cerrarSesion(bool dormido) {
     f.LbDia_Estadisticas.setForeColor(0);
     f.LbSemana_Estadisticas.setForeColor(0);
     f.LbMes_Estadisticas.setForeColor(0);
-    if (const char* t =
-            pickText(estado_.CodigoIdioma, kDisconnected.english, kDisconnected.spanish))
-        f.LbTIEStadoE_Estado.setCaption(QString::fromUtf8(t));
+    f.LbTIEStadoE_Estado.setCaption(textIn(estado_.CodigoIdioma, kDisconnected));
     for (TextBox* box : {&f.TxTITiempoConexion_Estado, &f.TxISFecha_Estado, &f.TxISHora_Estado,
                          &f.TxTAFecha_Estado, &f.TxTAHora_Estado})
         box->setText(QString());

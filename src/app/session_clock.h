@@ -24,7 +24,8 @@ struct SessionHooks {
     std::function<void()> cargarGrilla;
     std::function<void()> guardarSesion;
     std::function<void()> graficaPorSesion;
-    std::function<void()> tickDone;  // after every connected tick
+    std::function<void()> tickDone;     // after every connected tick
+    std::function<void()> sesionNueva;  // the first tick of a session
 };
 
 class SessionClock {

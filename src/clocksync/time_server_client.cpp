@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 
 namespace lt {

@@ -53,17 +53,17 @@ class Chart final : public Control {
         changed(Change::Axes);
     }
 
-    void setChangeObserver(std::function<void(Change)> o) { changeObserver_ = std::move(o); }
+    [[nodiscard]] Notifier<Change>::Subscription subscribeChanges(std::function<void(Change)> f) {
+        return chartChanged_.subscribe(std::move(f));
+    }
 
   private:
-    void changed(Change c) {
-        if (changeObserver_) changeObserver_(c);
-    }
+    void changed(Change c) { chartChanged_.notify(c); }
     std::vector<ChartPoint> points_;
     Type type_ = Type::Bars;
     std::array<bool, 3> visible_{true, true, true};
     double primaryMax_ = 0, secondaryMax_ = 0;
-    std::function<void(Change)> changeObserver_;
+    Notifier<Change> chartChanged_;
 };
 
 }  // namespace lt

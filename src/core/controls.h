@@ -1,12 +1,14 @@
 #pragma once
 // Headless models of the window's controls. Each carries the control's own name,
-// notifies one observer (the view) on any change, and raises its own events (Change,
+// notifies its subscribers (the views) on any change, and raises its own events (Change,
 // Click) to the form logic the way the controls do when the program sets them.
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <map>
 #include <vector>
+
+#include "core/notifier.h"
 
 namespace lt {
 
@@ -41,19 +43,27 @@ class Control {
     bool visible() const { return visible_; }
     void setEnabled(bool on);
     void setVisible(bool on);
-    void setObserver(std::function<void()> o) { observer_ = std::move(o); }
+    using Subscription = Notifier<>::Subscription;
+    [[nodiscard]] Subscription subscribe(std::function<void()> f) {
+        return changed_.subscribe(std::move(f));
+    }
+    // Asks the view to put the keyboard focus here (a message is about this control).
+    void setFocus() {
+        ++focusRequests_;
+        notify();
+    }
+    int focusRequests() const { return focusRequests_; }
 
   protected:
-    void notify() const {
-        if (observer_) observer_();
-    }
+    void notify() const { changed_.notify(); }
 
   private:
     QString name_;
     Kind kind_;
     bool enabled_ = true;
     bool visible_ = true;
-    std::function<void()> observer_;
+    int focusRequests_ = 0;
+    Notifier<> changed_;
 };
 
 // A control with a caption (labels, frames, buttons, check boxes, option buttons).

@@ -216,9 +216,11 @@ std::optional<OleDate> parseTimeOfDay(const QString& text) {
     const std::optional<int> h = smallField(s, i);
     if (!h || !isChar(s, i++, u':')) return std::nullopt;
     const std::optional<int> m = smallField(s, i);
-    if (!m || !isChar(s, i++, u':')) return std::nullopt;
-    const std::optional<int> sec = smallField(s, i);
-    if (!sec || i != s.size() || *h > 23 || *m > 59 || *sec > 59) return std::nullopt;
+    if (!m) return std::nullopt;
+    // "2:30" is half past two, as a typed time reads.
+    std::optional<int> sec = 0;
+    if (i != s.size() && (!isChar(s, i++, u':') || !(sec = smallField(s, i)))) return std::nullopt;
+    if (i != s.size() || *h > 23 || *m > 59 || *sec > 59) return std::nullopt;
     return oleFromTime(*h, *m, *sec);
 }
 

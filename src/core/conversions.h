@@ -19,11 +19,11 @@ double leadingNumber(const QString& text);
 int lenientInteger(const QString& text);
 
 // Strict conversions: the whole text (blanks around it allowed) must be the value.
-std::optional<int> strictInteger(const QString& text);    // "12", "12.5" -> 12
-std::optional<double> strictReal(const QString& text);    // "12", "-3.25", "1e3"
+std::optional<int> strictInteger(const QString& text);  // "12", "12.5" -> 12
+std::optional<double> strictReal(const QString& text);  // "12", "-3.25", "1e3"
 // "dd/MM/yyyy" optionally followed by a blank and "hh:mm:ss" (or "hh:mm").
 std::optional<OleDate> strictDate(const QString& text);
-// A time of day "hh:mm:ss" (one or two digits per field, hours 0..23).
+// A time of day "hh:mm:ss" or "hh:mm" (one or two digits per field, hours 0..23).
 std::optional<OleDate> parseTimeOfDay(const QString& text);
 // A duration "h:mm:ss" with any number of hour digits (at least one); seconds.
 std::optional<long long> parseDurationSeconds(const QString& text);

@@ -40,18 +40,17 @@ class Grid final : public Control {
     // A click on the caption of a column.
     std::function<void(int column)> CaptionClick;
 
-    void setChangeObserver(std::function<void(Change, int first, int last)> o) {
-        changeObserver_ = std::move(o);
+    [[nodiscard]] Notifier<Change, int, int>::Subscription subscribeRows(
+        std::function<void(Change, int first, int last)> f) {
+        return rowsChanged_.subscribe(std::move(f));
     }
 
   private:
-    void changed(Change c, int first = 0, int last = -1) {
-        if (changeObserver_) changeObserver_(c, first, last);
-    }
+    void changed(Change c, int first = 0, int last = -1) { rowsChanged_.notify(c, first, last); }
     int columns_;
     QStringList captions_;
     std::vector<QString> cells_;
-    std::function<void(Change, int, int)> changeObserver_;
+    Notifier<Change, int, int> rowsChanged_;
 };
 
 }  // namespace lt

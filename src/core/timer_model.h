@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "core/notifier.h"
+
 namespace lt {
 
 class TimerModel {
@@ -34,18 +36,18 @@ class TimerModel {
     void fire() {
         if (handler_) handler_();
     }
-    // One watcher: the driver that schedules the ticks.
-    void setObserver(std::function<void()> o) { observer_ = std::move(o); }
+    // The driver that schedules the ticks watches it.
+    [[nodiscard]] Notifier<>::Subscription subscribe(std::function<void()> f) {
+        return changed_.subscribe(std::move(f));
+    }
 
   private:
-    void changed() {
-        if (observer_) observer_();
-    }
+    void changed() { changed_.notify(); }
     QString name_;
     int interval_;
     bool enabled_;
     std::function<void()> handler_;
-    std::function<void()> observer_;
+    Notifier<> changed_;
 };
 
 }  // namespace lt

@@ -2,15 +2,12 @@
 
 namespace lt {
 
-VirtualLoop::~VirtualLoop() {
-    for (auto& e : entries_) e.timer->setObserver(nullptr);
-}
-
 void VirtualLoop::add(TimerModel& timer) {
-    entries_.push_back({&timer, 0});
-    const auto index = entries_.size() - 1;
-    reschedule(entries_[index]);
-    timer.setObserver([this, index] { reschedule(entries_[index]); });
+    auto entry = std::make_unique<Entry>(Entry{&timer, 0, {}});
+    Entry* e = entry.get();
+    reschedule(*e);
+    e->watch = timer.subscribe([this, e] { reschedule(*e); });
+    entries_.push_back(std::move(entry));
 }
 
 void VirtualLoop::reschedule(Entry& e) {
@@ -22,8 +19,8 @@ void VirtualLoop::reschedule(Entry& e) {
 VirtualLoop::Entry* VirtualLoop::nextDue() {
     Entry* best = nullptr;
     for (auto& e : entries_) {
-        if (!e.timer->enabled() || e.due == INT64_MAX) continue;
-        if (!best || e.due < best->due) best = &e;
+        if (!e->timer->enabled() || e->due == INT64_MAX) continue;
+        if (!best || e->due < best->due) best = e.get();
     }
     return best;
 }

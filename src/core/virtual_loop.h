@@ -2,21 +2,21 @@
 // Drives TimerModels in virtual time: advances a FakeClock to the next due timer and
 // fires it, so a day of one-second ticks runs in a fraction of a second.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/clock.h"
-#include "core/timer_model.h"
+#include "core/timer_driver.h"
 
 namespace lt {
 
-class VirtualLoop {
+class VirtualLoop final : public TimerDriver {
   public:
     explicit VirtualLoop(FakeClock& clock) : clock_(clock) {}
-    ~VirtualLoop();
     VirtualLoop(const VirtualLoop&) = delete;
     VirtualLoop& operator=(const VirtualLoop&) = delete;
 
-    void add(TimerModel& timer);
+    void add(TimerModel& timer) override;
     // Runs every tick due within the next ms milliseconds, then leaves the clock at
     // exactly now + ms.
     void runFor(std::int64_t ms);
@@ -29,12 +29,13 @@ class VirtualLoop {
     struct Entry {
         TimerModel* timer;
         std::int64_t due;  // monotonic ms of the next tick
+        Notifier<>::Subscription watch;
     };
     void reschedule(Entry& e);
     Entry* nextDue();
 
     FakeClock& clock_;
-    std::vector<Entry> entries_;
+    std::vector<std::unique_ptr<Entry>> entries_;
     std::int64_t fired_ = 0;
 };
 

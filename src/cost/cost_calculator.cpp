@@ -1,10 +1,10 @@
 #include "cost/cost_calculator.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/conversions.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "settings/settings_store.h"
 
 namespace lt {

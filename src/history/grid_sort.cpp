@@ -13,8 +13,10 @@ double historySortKey(int column, const QString& text) {
     constexpr double kUnreadable = -std::numeric_limits<double>::infinity();
     switch (column) {
         case 0: {
-            const auto d = strictDate(text);
-            return d ? *d : kUnreadable;
+            // A session's day, or a month row of the statistics ("MM/yyyy").
+            if (const auto d = strictDate(text)) return *d;
+            if (const auto m = strictDate(QStringLiteral("01/") + text)) return *m;
+            return kUnreadable;
         }
         case 1:
         case 2:

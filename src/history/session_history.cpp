@@ -1,30 +1,36 @@
 #include "history/session_history.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "history/grid_sort.h"
 #include "i18n/captions.h"
-#include "i18n/notices.h"
 #include "settings/settings_store.h"
 
 namespace lt {
 
 void SessionHistory::abrir() {
-    if (!store_.open()) {
+    const bool waiting = store_.pendingCount() > 0;
+    if (store_.open()) {
+        if (waiting) messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
+    } else {
         // Open but with sessions still waiting to be stored, or not readable at all.
         if (store_.isOpen())
             reportWriteFailure();
         else
-            showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotRead, store_.error());
+            messages_.warn(kMsgHistoryNotRead, store_.error());
     }
     const auto crashed = store_.readCheckpoint();
     if (!crashed) return;
     // The session a crash left open ends at its last checkpoint; the checkpoint goes
     // only once the session is stored or waiting in the pending file.
     const bool stored = store_.append(*crashed);
-    if (!stored) reportWriteFailure();
+    if (stored)
+        messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
+    else
+        reportWriteFailure();
     if (stored || store_.pendingCount() > 0) store_.removeCheckpoint();
     estado_.Momento = crashed->fecha;
     settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Momento"),
@@ -56,10 +62,13 @@ SessionRecord SessionHistory::sesionEnCurso() const {
 void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
     const SessionRecord record = sesionEnCurso();
     CargarDeBaseDeDatosVisuakizarGrilla();
-    if (store_.append(record))
+    if (store_.append(record)) {
+        if (writeFailureReported_)
+            messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
         writeFailureReported_ = false;
-    else
+    } else {
         reportWriteFailure();
+    }
     // Stored or pending, the record belongs in the grid; the rows shown stay as they are.
     form_.MSFlexGrid_Estado.appendRow(record.toRow());
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
@@ -69,7 +78,7 @@ void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
 void SessionHistory::reportWriteFailure() {
     if (writeFailureReported_) return;
     writeFailureReported_ = true;
-    showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotWritten, store_.error());
+    messages_.warn(kMsgHistoryNotWritten, store_.error());
 }
 
 void SessionHistory::checkpoint() {
@@ -82,13 +91,12 @@ void SessionHistory::CdLimpiarBase_Configuracion_Click() {
     form_.TxCOCostoAcumuladoDesde.setText(QStringLiteral("000.00"));
     settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion"),
                               form_.TxCOCostoAcumuladoDesde.text());
-    if (const char* prefix = pickText(estado_.CodigoIdioma, kCostAddFrom))
-        form_.LbCOCostoAcumulado_Estado.setCaption(QString::fromUtf8(prefix) +
-                                                   formatDate(clock_.date()) + QLatin1Char(':'));
+    form_.LbCOCostoAcumulado_Estado.setCaption(textIn(estado_.CodigoIdioma, kCostAddFrom) +
+                                               formatDate(clock_.date()) + QLatin1Char(':'));
     settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("CosAcumConex"),
                               form_.LbCOCostoAcumulado_Estado.caption());
     if (!store_.clear()) {
-        showNotice(messages_, estado_.CodigoIdioma, kMsgHistoryNotCleared, store_.error());
+        messages_.warn(kMsgHistoryNotCleared, store_.error());
         return;
     }
     form_.MSFlexGrid_Estado.setRows({});
@@ -98,6 +106,9 @@ void SessionHistory::CdLimpiarBase_Configuracion_Click() {
 
 void SessionHistory::MSFlexGrid_Estado_CaptionClick(int column) {
     sortHistoryGrid(form_.MSFlexGrid_Estado, column);
+    // A sort only reorders what is shown: the next load, store or chart starts again
+    // from the stored order.
+    gridHoldsHistory_ = false;
 }
 
 }  // namespace lt

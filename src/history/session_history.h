@@ -8,13 +8,13 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Clock;
-class MessageBox;
+class Messages;
 class SettingsStore;
 
 class SessionHistory {
   public:
     SessionHistory(MainForm& form, EstadoMonitor& estado, const Clock& clock, HistoryStore& store,
-                   SettingsStore& settings, MessageBox& messages)
+                   SettingsStore& settings, Messages& messages)
         : form_(form),
           estado_(estado),
           clock_(clock),
@@ -43,7 +43,7 @@ class SessionHistory {
     const Clock& clock_;
     HistoryStore& store_;
     SettingsStore& settings_;
-    MessageBox& messages_;
+    Messages& messages_;
     bool gridHoldsHistory_ = false;
     bool writeFailureReported_ = false;
 };

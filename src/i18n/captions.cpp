@@ -144,12 +144,10 @@ TabCaption tabCaption(int tab) {
 
 const char* pickText(int codigoIdioma, const char* english, const char* spanish) {
     switch (codigoIdioma) {
-        case kLanguageEnglish:
-            return english;
         case kLanguageSpanish:
             return spanish;
         default:
-            return nullptr;
+            return english;
     }
 }
 

@@ -3,6 +3,7 @@
 // language is chosen, and the texts the program writes while it runs. All literals are
 // UTF-8 and are kept character for character as users have always seen them, odd
 // spellings and blanks included, since other code reads some of them back.
+#include <QString>
 #include <span>
 
 namespace lt {
@@ -35,11 +36,15 @@ std::span<const CaptionEntry> gridCaptions();
 // Title of tab 0..4; both texts are null for any other tab.
 TabCaption tabCaption(int tab);
 
-// The text for the language code, or null for a code that is neither English nor
-// Spanish: the caller then leaves its label as it is and shows no message.
+// The text for the language code: Spanish for 1, English for 0 and for a code that a
+// hand-edited file may hold, so that the program always speaks and its session state
+// ("C"/"D") is always written.
 const char* pickText(int codigoIdioma, const char* english, const char* spanish);
 inline const char* pickText(int codigoIdioma, const Bilingual& text) {
     return pickText(codigoIdioma, text.english, text.spanish);
+}
+inline QString textIn(int codigoIdioma, const Bilingual& text) {
+    return QString::fromUtf8(pickText(codigoIdioma, text));
 }
 
 // ---- Texts shown in one language only ----------------------------------------------

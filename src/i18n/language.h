@@ -4,7 +4,7 @@ namespace lt {
 
 struct MainForm;
 
-// code 0 English, 1 Spanish; any other code changes nothing.
+// code 1 Spanish; 0, and any other code, English.
 void applyCaptions(MainForm& form, int code);
 
 }  // namespace lt

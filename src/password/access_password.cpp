@@ -1,9 +1,9 @@
 #include "password/access_password.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "i18n/captions.h"
-#include "i18n/notices.h"
 #include "settings/settings_store.h"
 
 namespace lt {
@@ -44,10 +44,9 @@ bool AccessPassword::entradaCorrecta() {
 
 void AccessPassword::rechazar() {
     bloquear();
-    if (const char* t = pickText(estado_.CodigoIdioma, kMsgPasswordNotValid))
-        messages_.show(MessageBox::Icon::Critical, QStringLiteral("LinkTally"),
-                       QString::fromUtf8(t));
+    messages_.show(MessageBox::Icon::Critical, kMsgPasswordNotValid);
     form_.TxClaveActual_Configuracion.setText(QString());
+    form_.TxClaveActual_Configuracion.setFocus();
 }
 
 void AccessPassword::CdAceptarClaveActual_Configuracion_Click() {
@@ -72,12 +71,11 @@ void AccessPassword::CkNuevaClave_Configuracion_Click() {
     if (changing) {
         f.LbClaveActual_Configuracion.setVisible(true);
         f.TxNuevaClave_Configuracion.setText(QString());
-        if (const char* t = pickText(estado_.CodigoIdioma, kPreviousPasswordLabel))
-            f.LbClaveActual_Configuracion.setCaption(QString::fromUtf8(t));
-        if (const char* t = pickText(estado_.CodigoIdioma, kPasswordLabel))
-            f.LbNuevaClave_Configuracion.setCaption(QString::fromUtf8(t));
-    } else if (const char* t = pickText(estado_.CodigoIdioma, kPasswordLabel)) {
-        f.LbClaveActual_Configuracion.setCaption(QString::fromUtf8(t));
+        f.LbClaveActual_Configuracion.setCaption(
+            textIn(estado_.CodigoIdioma, kPreviousPasswordLabel));
+        f.LbNuevaClave_Configuracion.setCaption(textIn(estado_.CodigoIdioma, kPasswordLabel));
+    } else {
+        f.LbClaveActual_Configuracion.setCaption(textIn(estado_.CodigoIdioma, kPasswordLabel));
     }
 }
 
@@ -91,7 +89,8 @@ void AccessPassword::CdAceptarClaveNueva_Configuracion_Click() {
     const auto encoded = encodePassword(f.TxNuevaClave_Configuracion.text());
     if (!encoded) {
         // A character the stored form cannot hold would make a password that never matches.
-        showNotice(messages_, estado_.CodigoIdioma, kMsgPasswordCharacters);
+        messages_.warn(kMsgPasswordCharacters);
+        f.TxNuevaClave_Configuracion.setFocus();
         return;
     }
     desbloquear();

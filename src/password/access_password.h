@@ -9,7 +9,7 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Control;
-class MessageBox;
+class Messages;
 class SettingsStore;
 
 // The stored form of a password: blanks around it dropped, its length in at least four
@@ -20,7 +20,7 @@ std::optional<QString> encodePassword(const QString& text);
 class AccessPassword {
   public:
     AccessPassword(MainForm& form, EstadoMonitor& estado, SettingsStore& settings,
-                   MessageBox& messages)
+                   Messages& messages)
         : form_(form), estado_(estado), settings_(settings), messages_(messages) {}
 
     void CdAceptarClaveActual_Configuracion_Click();
@@ -38,7 +38,7 @@ class AccessPassword {
     MainForm& form_;
     EstadoMonitor& estado_;
     SettingsStore& settings_;
-    MessageBox& messages_;
+    Messages& messages_;
 };
 
 }  // namespace lt

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/conversions.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 #include "settings/settings_store.h"
 
@@ -19,8 +19,7 @@ const QString kSeccion = QStringLiteral("Interrupciones");
 const QString kFeInt = QStringLiteral("FeInt");
 
 QString texto(int codigo, const Bilingual& b) {
-    const char* t = pickText(codigo, b);
-    return t ? QString::fromUtf8(t) : QString();
+    return textIn(codigo, b);
 }
 
 long long segundosDelDia(OleDate timeOfDay) {
@@ -120,16 +119,13 @@ void InterruptionSchedule::revisarDia() {
 
 void InterruptionSchedule::revisarSemanaOMes(bool month) {
     const OleDate hoy = fechaActual();
-    // Without a legend of its own language the caption is stale: the end kept aside wins.
-    const std::optional<OleDate> fin =
-        finSinLeyenda_ >= 0 ? std::optional<OleDate>(finSinLeyenda_)
-                            : strictDate(form_.LbDesdeHasta_Estado.caption().right(10));
+    const std::optional<OleDate> fin = strictDate(form_.LbDesdeHasta_Estado.caption().right(10));
     if (!fin || hoy > oleDatePart(*fin) || fechaInicioSesion() > oleDatePart(*fin)) {
         reiniciarPeriodo();
         const OleDate end = finDePeriodo(hoy, month);
         estado_.FeInt = clock_.now();
         settings_.GuardarValorINI(kSeccion, kFeInt, formatFeInt(estado_.FeInt));
-        finSinLeyenda_ = escribirLeyendaPeriodo(!month, hoy, end) ? -1 : end;
+        escribirLeyendaPeriodo(!month, hoy, end);
     }
     ControlHorasArmado = true;
 }
@@ -188,14 +184,11 @@ OleDate InterruptionSchedule::finDePeriodo(OleDate start, bool month) {
                  : oleFromParts(d.year(), d.month(), d.day() + 7);
 }
 
-bool InterruptionSchedule::escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end) {
+void InterruptionSchedule::escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end) {
     const int codigo = estado_.CodigoIdioma;
-    const char* from = pickText(codigo, nuevaSemana ? kLegendFromNewWeek : kLegendFrom);
-    const char* to = pickText(codigo, kLegendTo);
-    if (!from || !to) return false;
-    form_.LbDesdeHasta_Estado.setCaption(QString::fromUtf8(from) + formatDate(start) +
-                                         QString::fromUtf8(to) + formatDate(end));
-    return true;
+    form_.LbDesdeHasta_Estado.setCaption(
+        texto(codigo, nuevaSemana ? kLegendFromNewWeek : kLegendFrom) + formatDate(start) +
+        texto(codigo, kLegendTo) + formatDate(end));
 }
 
 void InterruptionSchedule::TipoDeInterrupcionConexion() {
@@ -203,9 +196,8 @@ void InterruptionSchedule::TipoDeInterrupcionConexion() {
     const bool valid = validFeInt(feInt);
     const QString& queDia = estado_.QueDia;
     const int codigo = estado_.CodigoIdioma;
-    const bool language = pickText(codigo, kLegendFrom) != nullptr;
     if (queDia == QLatin1String("D")) {
-        if (language) form_.LbTiempoAcumulado_Estado.setCaption(texto(codigo, kAccumulatedDaily));
+        form_.LbTiempoAcumulado_Estado.setCaption(texto(codigo, kAccumulatedDaily));
         form_.LbDesdeHasta_Estado.setVisible(false);
         return;
     }
@@ -221,11 +213,6 @@ void InterruptionSchedule::TipoDeInterrupcionConexion() {
     }
     const OleDate start = oleDatePart(feInt);
     const OleDate end = finDePeriodo(start, month);
-    finSinLeyenda_ = -1;
-    if (!language) {
-        if (valid) finSinLeyenda_ = end;
-        return;
-    }
     form_.LbTiempoAcumulado_Estado.setCaption(
         texto(codigo, month ? kAccumulatedMonthly : kAccumulatedWeekly));
     if (valid)
@@ -241,7 +228,7 @@ void InterruptionSchedule::LeyendaStatusProgramacion() {
         f.ProgressBar_Estado.setVisible(false);
         const int codigo = estado_.CodigoIdioma;
         const auto ventana = ventanaDe(f);
-        if (ventana && pickText(codigo, kWindowFrom)) {
+        if (ventana) {
             const QString fin =
                 formatDurationSeconds((ventana->desde + ventana->durante) % kDaySeconds);
             f.LbTiempoAcumulado_Estado.setCaption(
@@ -264,9 +251,7 @@ void InterruptionSchedule::LeyendaStatusProgramacion() {
 
 void InterruptionSchedule::MensajeDesconexion() {
     DialogoForm& d = form_.Dialogo;
-    d.window.set(true, false);
     const int codigo = estado_.CodigoIdioma;
-    if (!pickText(codigo, kDialogExpired)) return;
     d.CmAceptar.setCaption(texto(codigo, kDialogOk));
     d.LbExpired.setCaption(texto(codigo, kDialogExpired));
 
@@ -283,6 +268,8 @@ void InterruptionSchedule::MensajeDesconexion() {
         mensaje = texto(codigo, kDialogProgrammed) + horas + texto(codigo, kDialogHoursPeriod) +
                   f.LbDesdeHasta_Estado.caption();
     d.LbDialogo.setCaption(mensaje);
+    // Shown once its texts are in: the window is sized for them.
+    d.window.set(true, false);
 }
 
 }  // namespace lt

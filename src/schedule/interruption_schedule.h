@@ -40,8 +40,7 @@ class InterruptionSchedule {
     void revisarCupo();
     // Ends the line, or says once that it could not: `anunciado` remembers that.
     void cortar(bool& anunciado);
-    // Writes the period legend; false when the language has no text for it.
-    bool escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end);
+    void escribirLeyendaPeriodo(bool nuevaSemana, OleDate start, OleDate end);
     OleDate fechaActual() const;
     OleDate fechaInicioSesion() const;
     // The end of the current week or month period, one week or one calendar month after
@@ -61,8 +60,6 @@ class InterruptionSchedule {
     // or in this stay inside the window.
     bool corteCupoAnunciado_ = false;
     bool corteVentanaAnunciado_ = false;
-    // The period end when no legend can carry it (a language without texts); -1 none.
-    OleDate finSinLeyenda_ = -1;
 };
 
 }  // namespace lt

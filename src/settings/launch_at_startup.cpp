@@ -1,8 +1,8 @@
 #include "settings/launch_at_startup.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
-#include "i18n/notices.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "platform/autostart.h"
 
 namespace lt {
@@ -12,7 +12,7 @@ bool LaunchAtStartup::SetLaunchAtStartup(bool enable) {
     const bool ok =
         enable ? autostart_.enable(executablePath_, &error) : autostart_.disable(&error);
     if (ok) return true;
-    showNotice(messages_, estado_.CodigoIdioma, kMsgAutostartNotChanged, error);
+    messages_.warn(kMsgAutostartNotChanged, error);
     // Setting the box raises its Click; that one must not try again.
     restoring_ = true;
     form_.CKInicioWindows_Configuracion.setValue(autostart_.isEnabled() ? 1 : 0);

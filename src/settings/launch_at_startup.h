@@ -7,12 +7,12 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Autostart;
-class MessageBox;
+class Messages;
 
 class LaunchAtStartup {
   public:
-    LaunchAtStartup(MainForm& form, EstadoMonitor& estado, Autostart& autostart,
-                    MessageBox& messages, QString executablePath)
+    LaunchAtStartup(MainForm& form, EstadoMonitor& estado, Autostart& autostart, Messages& messages,
+                    QString executablePath)
         : form_(form),
           estado_(estado),
           autostart_(autostart),
@@ -28,7 +28,7 @@ class LaunchAtStartup {
     MainForm& form_;
     EstadoMonitor& estado_;
     Autostart& autostart_;
-    MessageBox& messages_;
+    Messages& messages_;
     QString executablePath_;
     bool restoring_ = false;
 };

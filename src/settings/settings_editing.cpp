@@ -1,31 +1,28 @@
 #include "settings/settings_editing.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/conversions.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "i18n/captions.h"
-#include "platform/message_box.h"
 #include "settings/settings_store.h"
 
 namespace lt {
-
-void SettingsEditing::mostrar(const char* english, const char* spanish) {
-    if (const char* t = pickText(estado_.CodigoIdioma, english, spanish))
-        messages_.show(MessageBox::Icon::Information, QStringLiteral("LinkTally"),
-                       QString::fromUtf8(t));
-}
 
 void SettingsEditing::CdAceptarCambios_Configuracion_Click() {
     MainForm& f = form_;
     if (!validators_.FormatoHHMMSS(f.TxDespuesDeLa_Configuracion.text())) {
         f.TxDespuesDeLa_Configuracion.setText(QStringLiteral("01:00:00"));
+        f.TxDespuesDeLa_Configuracion.setFocus();
         return;
     }
-    // Every field of the scheme is checked before anything changes.
+    // Every field of the scheme is checked before anything changes: a scheme applied
+    // half way would lock the controls and never cut.
     const bool ventana = f.CkDespuesDeLa_Configuracion.value() == 1;
     if (ventana && !parseTimeOfDay(f.TxYDurante_Configuracion.text())) {
-        mostrar(kMsgIncompleteScheme.english, kMsgIncompleteScheme.spanish);
+        messages_.show(MessageBox::Icon::Information, kMsgIncompleteScheme);
+        f.TxYDurante_Configuracion.setFocus();
         return;
     }
 

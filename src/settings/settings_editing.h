@@ -11,7 +11,8 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Clock;
-class MessageBox;
+class Messages;
+struct Bilingual;
 class SettingsStore;
 
 class SettingsEditing {
@@ -23,7 +24,7 @@ class SettingsEditing {
         std::function<void()> bloquearProtegidos;
     };
     SettingsEditing(MainForm& form, EstadoMonitor& estado, const Clock& clock,
-                    SettingsStore& settings, MessageBox& messages, Hooks hooks)
+                    SettingsStore& settings, Messages& messages, Hooks hooks)
         : form_(form),
           estado_(estado),
           clock_(clock),
@@ -35,13 +36,11 @@ class SettingsEditing {
     void CdAceptarCambios_Configuracion_Click();
 
   private:
-    void mostrar(const char* english, const char* spanish);
-
     MainForm& form_;
     EstadoMonitor& estado_;
     const Clock& clock_;
     SettingsStore& settings_;
-    MessageBox& messages_;
+    Messages& messages_;
     Validators validators_;
     Hooks hooks_;
 };

@@ -1,7 +1,7 @@
 #include "settings/settings_lock.h"
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 
 namespace lt {
 

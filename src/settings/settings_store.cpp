@@ -2,14 +2,13 @@
 
 #include <QFileInfo>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/conversions.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "i18n/captions.h"
-#include "i18n/notices.h"
-#include "platform/message_box.h"
 
 namespace lt {
 
@@ -45,7 +44,7 @@ QString formatFeInt(double feInt) {
 }
 
 SettingsStore::SettingsStore(QString path, MainForm& form, EstadoMonitor& estado,
-                             ParametrosMonitor& params, const Clock& clock, MessageBox& messages)
+                             ParametrosMonitor& params, const Clock& clock, Messages& messages)
     : path_(std::move(path)),
       form_(form),
       estado_(estado),
@@ -229,14 +228,22 @@ void SettingsStore::addOtherKeys() {
 
 void SettingsStore::LeerINI() {
     IniFile ini;
-    ini.load(path_);
+    if (!ini.load(path_) && QFileInfo::exists(path_)) {
+        // Never run on blanks (no tariff, no password): the file stays as it is, and
+        // GuardarINI will not write over it.
+        messages_.warn(kMsgSettingsNotRead,
+                       ini.errorString() + QStringLiteral(" (") + path_ + QLatin1Char(')'));
+        ini.parse(defaults_);
+    }
     for (const Key& k : keys_) {
         auto v = ini.value(k.section, k.key);
         k.read(v);
     }
+    loaded_ = true;
 }
 
 bool SettingsStore::GuardarINI() {
+    if (!loaded_) return false;
     IniFile ini;
     // A file that is there but cannot be read is never replaced: it may hold more
     // than this run knows.
@@ -272,8 +279,7 @@ void SettingsStore::reportWriteFailure(const QString& why) {
     // Once per run of failures: a full disk must not raise a box on every tick.
     if (failureReported_) return;
     failureReported_ = true;
-    showNotice(messages_, estado_.CodigoIdioma, kMsgSettingsNotWritten,
-               why + QStringLiteral(" (") + path_ + QLatin1Char(')'));
+    messages_.warn(kMsgSettingsNotWritten, why + QStringLiteral(" (") + path_ + QLatin1Char(')'));
 }
 
 }  // namespace lt

@@ -1,6 +1,7 @@
 #pragma once
 // Moves the whole settings record between the file and the form (LeerINI, GuardarINI)
 // and reads or writes single keys at their own moments.
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -13,19 +14,24 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Clock;
-class MessageBox;
+class Messages;
 
 class SettingsStore {
   public:
     SettingsStore(QString path, MainForm& form, EstadoMonitor& estado, ParametrosMonitor& params,
-                  const Clock& clock, MessageBox& messages);
+                  const Clock& clock, Messages& messages);
 
     const QString& path() const { return path_; }
 
+    // What a file that cannot be read gives way to: the settings shipped with the program.
+    void setShippedDefaults(QByteArray defaults) { defaults_ = std::move(defaults); }
+
     void LeerINI();
     // Writes all keys in one atomic replacement of the file; false (and the user told
-    // once) when the file cannot be written.
+    // once) when the file cannot be written. Refused before LeerINI has run: a record
+    // half loaded would blank what it has not read yet.
     bool GuardarINI();
+    bool loaded() const { return loaded_; }
 
     QString LeerValorINI(const QString& section, const QString& key) const;
     bool GuardarValorINI(const QString& section, const QString& key, const QString& value);
@@ -52,8 +58,10 @@ class SettingsStore {
     EstadoMonitor& estado_;
     ParametrosMonitor& params_;
     const Clock& clock_;
-    MessageBox& messages_;
+    Messages& messages_;
     std::vector<Key> keys_;
+    QByteArray defaults_;
+    bool loaded_ = false;
     bool failureReported_ = false;
 };
 

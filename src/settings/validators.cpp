@@ -2,11 +2,11 @@
 
 #include <initializer_list>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/conversions.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
+#include "form/messages.h"
 #include "i18n/captions.h"
-#include "platform/message_box.h"
 
 namespace lt {
 
@@ -19,13 +19,9 @@ struct Validators::Rango {
     const Bilingual& mensaje;
 };
 
-bool Validators::veredicto(bool ok, const char* english, const char* spanish) {
+bool Validators::veredicto(bool ok, const Bilingual& mensaje) {
     estado_.ErrorFormato = !ok;
-    if (!ok) {
-        if (const char* t = pickText(estado_.CodigoIdioma, english, spanish))
-            messages_.show(MessageBox::Icon::Information, QString::fromUtf8(kAppTitle),
-                           QString::fromUtf8(t));
-    }
+    if (!ok) messages_.show(MessageBox::Icon::Information, mensaje);
     return ok;
 }
 
@@ -37,7 +33,7 @@ bool Validators::numero(const QString& text, const Rango& r) {
         const double v = leadingNumber(text);
         ok = v >= r.minimo && (r.maximoIncluido ? v <= r.maximo : v < r.maximo);
     }
-    return veredicto(ok, r.mensaje.english, r.mensaje.spanish);
+    return veredicto(ok, r.mensaje);
 }
 
 bool Validators::FormatoHoras(const QString& text) {
@@ -66,13 +62,16 @@ bool Validators::Formato15minutosOSegundos(const QString& text) {
 }
 
 bool Validators::FormatoHHMMSS(const QString& text) {
-    const auto number = [&text](qsizetype from, qsizetype n) {
-        return leadingNumber(text.mid(from, n));
+    // Two digits per field: "ab:cd:ef" or "+1:00:00" is no time of day.
+    const auto digit = [&text](qsizetype i) {
+        return i < text.size() && text[i] >= u'0' && text[i] <= u'9' ? text[i].unicode() - u'0'
+                                                                     : -100;
     };
-    const double hh = number(0, 2), mm = number(3, 2), ss = number(text.size() - 2, 2);
+    const auto field = [&digit](qsizetype from) { return digit(from) * 10 + digit(from + 1); };
+    const int hh = field(0), mm = field(3), ss = field(6);
     const bool ok = hh >= 0 && hh < 24 && mm >= 0 && mm < 60 && ss >= 0 && ss < 60 &&
                     text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':');
-    return veredicto(ok, kMsgTimeFormat.english, kMsgTimeFormat.spanish);
+    return veredicto(ok, kMsgTimeFormat);
 }
 
 namespace {
@@ -88,6 +87,7 @@ void vigilar(TextBox& box, Validators& validators, Validador validar, const QStr
             // The fallback raises Change again; that pass runs the other handlers, so
             // nothing downstream ever sees the refused text.
             box.setText(reemplazo);
+            box.setFocus();
             return;
         }
         if (anterior) anterior();

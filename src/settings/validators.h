@@ -6,14 +6,15 @@
 
 namespace lt {
 
+struct Bilingual;
+
 struct EstadoMonitor;
 struct MainForm;
-class MessageBox;
+class Messages;
 
 class Validators {
   public:
-    Validators(EstadoMonitor& estado, MessageBox& messages)
-        : estado_(estado), messages_(messages) {}
+    Validators(EstadoMonitor& estado, Messages& messages) : estado_(estado), messages_(messages) {}
 
     // Each sets ErrorFormato, shows at most one message and returns true when the text
     // is accepted.
@@ -28,10 +29,10 @@ class Validators {
   private:
     struct Rango;
     bool numero(const QString& text, const Rango& rango);
-    bool veredicto(bool ok, const char* english, const char* spanish);
+    bool veredicto(bool ok, const Bilingual& mensaje);
 
     EstadoMonitor& estado_;
-    MessageBox& messages_;
+    Messages& messages_;
 };
 
 // Validates every numeric settings box on each change of its text; a rejected text is

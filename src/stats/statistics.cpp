@@ -8,12 +8,12 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/conversions.h"
 #include "core/grid.h"
 #include "core/ole_date.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 
 namespace lt {
 

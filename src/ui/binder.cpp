@@ -98,21 +98,31 @@ class AnimationView : public QObject {
 
 }  // namespace
 
-void Binder::watch(Control& c, std::function<void()> sync) {
-    c.setObserver([this, &c, sync] {
+void Binder::watch(Control& c, QWidget* w, std::function<void()> sync) {
+    auto focusSeen = std::make_shared<int>(c.focusRequests());
+    auto update = [&c, w, sync = std::move(sync), focusSeen] {
+        sync();
+        if (c.focusRequests() != *focusSeen) {
+            *focusSeen = c.focusRequests();
+            w->setFocus(Qt::OtherFocusReason);
+        }
+    };
+    subscriptions_.push_back(c.subscribe([this, &c, update] {
         if (root_ && !root_->isVisible())
-            pending_[&c] = sync;
+            pending_[&c] = update;
         else
-            sync();
-    });
+            update();
+    }));
+}
+
+void Binder::flush() {
+    auto pending = std::move(pending_);
+    pending_.clear();
+    for (auto& [control, sync] : pending) sync();
 }
 
 bool Binder::eventFilter(QObject* o, QEvent* e) {
-    if (o == root_ && e->type() == QEvent::Show && !pending_.empty()) {
-        auto pending = std::move(pending_);
-        pending_.clear();
-        for (auto& [control, sync] : pending) sync();
-    }
+    if (o == root_ && e->type() == QEvent::Show && !pending_.empty()) flush();
     return QObject::eventFilter(o, e);
 }
 
@@ -146,7 +156,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                         e->setText(m.text());
                     }
                 };
-                watch(m, sync);
+                watch(m, e, sync);
                 connect(e, &QLineEdit::textEdited, this, [&m](const QString& t) { m.setText(t); });
                 sync();
             }
@@ -159,7 +169,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     l->setText(m.caption());
                     l->setStyleSheet(m.foreColor() ? colorCss(m.foreColor()) : QString());
                 };
-                watch(m, sync);
+                watch(m, l, sync);
                 l->installEventFilter(new LabelClicks(m, l));
                 sync();
             }
@@ -171,7 +181,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     syncCommon(m, g);
                     g->setTitle(m.caption());
                 };
-                watch(m, sync);
+                watch(m, g, sync);
                 sync();
             }
             break;
@@ -182,7 +192,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     syncCommon(m, b);
                     b->setText(m.caption());
                 };
-                watch(m, sync);
+                watch(m, b, sync);
                 connect(b, &QPushButton::clicked, this, [&m] { m.click(); });
                 sync();
             }
@@ -198,7 +208,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                                      : m.value() == 2 ? Qt::PartiallyChecked
                                                       : Qt::Unchecked);
                 };
-                watch(m, sync);
+                watch(m, b, sync);
                 // A user's click ticks or clears; only the program sets the grey state.
                 connect(b, &QCheckBox::clicked, this, [&m, sync] {
                     m.setValue(m.value() == 1 ? 0 : 1);
@@ -216,7 +226,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     const QSignalBlocker block(r);
                     r->setChecked(m.value());
                 };
-                watch(m, sync);
+                watch(m, r, sync);
                 connect(r, &QRadioButton::clicked, this, [&m] { m.setValue(true); });
                 sync();
             }
@@ -235,7 +245,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     cb->setCurrentIndex(m.listIndex());
                 };
-                watch(m, sync);
+                watch(m, cb, sync);
                 connect(cb, &QComboBox::activated, this, [&m](int i) { m.setListIndex(i); });
                 sync();
             }
@@ -254,7 +264,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     lw->setCurrentRow(m.listIndex());
                 };
-                watch(m, sync);
+                watch(m, lw, sync);
                 connect(lw, &QListWidget::itemClicked, this,
                         [&m, lw](QListWidgetItem* item) { m.setListIndex(lw->row(item)); });
                 sync();
@@ -268,14 +278,14 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     p->setRange(m.min(), std::max(m.min(), m.max()));
                     p->setValue(m.value());
                 };
-                watch(m, sync);
+                watch(m, p, sync);
                 sync();
             }
             break;
         case K::Animation:
             if (auto* l = qobject_cast<QLabel*>(w)) {
                 auto* view = new AnimationView(static_cast<Animation&>(c), l);
-                watch(c, [view] { view->sync(); });
+                watch(c, l, [view] { view->sync(); });
                 view->sync();
             }
             break;
@@ -287,7 +297,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     const QSignalBlocker block(d);
                     d->setDate(oleToDate(m.value()));
                 };
-                watch(m, sync);
+                watch(m, d, sync);
                 connect(d, &QDateEdit::userDateChanged, this,
                         [&m](const QDate& date) { m.setValue(oleFromDate(date)); });
                 sync();
@@ -305,7 +315,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     }
                     t->setCurrentIndex(m.tab());
                 };
-                watch(m, sync);
+                watch(m, t, sync);
                 connect(t, &QTabWidget::currentChanged, this, [&m](int i) { m.setTab(i); });
                 sync();
             }
@@ -318,7 +328,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     if (m.CaptionClick) m.CaptionClick(col);
                 });
                 auto sync = [&m, v] { syncCommon(m, v); };
-                watch(m, sync);
+                watch(m, v, sync);
                 sync();
             }
             break;

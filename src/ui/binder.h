@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 #include "core/controls.h"
 
@@ -20,6 +21,9 @@ class Binder : public QObject {
     explicit Binder(QObject* parent = nullptr) : QObject(parent) {}
     // Binds the controls found under root; returns the names without a widget.
     QStringList bind(ControlRegistry& registry, QWidget* root);
+    // Brings the widgets up to date now, also while the window is hidden (before it is
+    // sized for its texts).
+    void flush();
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -28,10 +32,12 @@ class Binder : public QObject {
     void bindControl(Control& c, QWidget* w);
     // Pushes a control's state now, or when the window is shown again: a window hidden
     // in the tray repaints nothing and lays out nothing once a second.
-    void watch(Control& c, std::function<void()> sync);
+    // A control that asks for the focus gets it on the widget.
+    void watch(Control& c, QWidget* w, std::function<void()> sync);
 
     QWidget* root_ = nullptr;
     std::unordered_map<Control*, std::function<void()>> pending_;
+    std::vector<Control::Subscription> subscriptions_;
 };
 
 }  // namespace lt

@@ -105,7 +105,7 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     applyNames();
 
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { fillWindow(); });
-    model_.setChangeObserver([this](Chart::Change c) {
+    changes_ = model_.subscribeChanges([this](Chart::Change c) {
         switch (c) {
             case Chart::Change::Data:
                 rebuild();
@@ -124,9 +124,7 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     rebuild();
 }
 
-ChartView::~ChartView() {
-    model_.setChangeObserver(nullptr);
-}
+ChartView::~ChartView() = default;
 
 int ChartView::firstShown() const {
     return scroll_->value();

@@ -45,6 +45,7 @@ class ChartView : public QWidget {
     void applyAxes();
 
     Chart& model_;
+    Notifier<Chart::Change>::Subscription changes_;
     std::function<int()> language_;
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;

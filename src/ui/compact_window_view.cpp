@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "ui_compact_window.h"
@@ -13,12 +14,8 @@ CompactWindowView::CompactWindowView(Configuracion& logic, QWidget* parent)
     Ui::CompactWindow ui;
     ui.setupUi(this);
     binder_.bind(logic_.form().FrChico.registry, this);
-    logic_.form().FrChico.window.observer = [this] { follow(); };
+    window_ = logic_.form().FrChico.window.changed.subscribe([this] { follow(); });
     follow();
-}
-
-CompactWindowView::~CompactWindowView() {
-    logic_.form().FrChico.window.observer = nullptr;
 }
 
 QPoint CompactWindowView::twipsToPixels(float left, float top, double dpi) {
@@ -67,6 +64,14 @@ void CompactWindowView::moveEvent(QMoveEvent* e) {
     if (placing_ || isHidden()) return;
     FrChicoForm& chico = logic_.form().FrChico;
     pixelsToTwips(pos(), dpi(), chico.left, chico.top);
+}
+
+void CompactWindowView::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void CompactWindowView::closeEvent(QCloseEvent* e) {

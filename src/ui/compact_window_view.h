@@ -11,7 +11,6 @@ class CompactWindowView : public QWidget {
     Q_OBJECT
   public:
     explicit CompactWindowView(Configuracion& logic, QWidget* parent = nullptr);
-    ~CompactWindowView() override;
 
     // Twips (1440 per inch) to pixels and back at this screen's logical resolution.
     static QPoint twipsToPixels(float left, float top, double dpi);
@@ -24,6 +23,7 @@ class CompactWindowView : public QWidget {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     void follow();
@@ -31,6 +31,7 @@ class CompactWindowView : public QWidget {
 
     Configuracion& logic_;
     Binder binder_;
+    Notifier<>::Subscription window_;
     bool placing_ = false;
 };
 

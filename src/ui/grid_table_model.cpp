@@ -4,7 +4,7 @@ namespace lt {
 
 GridTableModel::GridTableModel(Grid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {
-    grid_.setChangeObserver([this](Grid::Change c, int first, int last) {
+    rows_ = grid_.subscribeRows([this](Grid::Change c, int first, int last) {
         switch (c) {
             case Grid::Change::BeginReset:
                 beginResetModel();
@@ -23,10 +23,6 @@ GridTableModel::GridTableModel(Grid& grid, QObject* parent)
                 break;
         }
     });
-}
-
-GridTableModel::~GridTableModel() {
-    grid_.setChangeObserver(nullptr);
 }
 
 int GridTableModel::rowCount(const QModelIndex& parent) const {

@@ -10,7 +10,6 @@ class GridTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     explicit GridTableModel(Grid& grid, QObject* parent = nullptr);
-    ~GridTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -19,6 +18,7 @@ class GridTableModel : public QAbstractTableModel {
 
   private:
     Grid& grid_;
+    Notifier<Grid::Change, int, int>::Subscription rows_;
 };
 
 }  // namespace lt

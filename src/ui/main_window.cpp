@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "i18n/captions.h"
 #include "ui/chart_view.h"
 #include "ui_tab_about.h"
 #include "ui_tab_configuration.h"
@@ -44,11 +48,41 @@ MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent),
     if (chartPlace_) chartPlace_->installEventFilter(this);
     bindWindowState();
     bindTray();
+    bindGrid();
 }
 
-MainWindow::~MainWindow() {
-    logic_.form().window.observer = nullptr;
-    logic_.form().Systray.observer = nullptr;
+void MainWindow::bindGrid() {
+    grid_ = findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
+    if (!grid_) return;
+    // Wide enough for every caption in either language and for the texts below them.
+    QHeaderView* header = grid_->horizontalHeader();
+    const QFontMetrics fm(header->font());
+    const auto captions = gridCaptions();
+    const char* samples[] = {"00/00/0000", "00:00:00", "00:00:00",
+                             "00:00:00",   "0000.00",  "00000.00"};
+    for (int c = 0; c < static_cast<int>(captions.size()); ++c) {
+        const auto& e = captions[static_cast<size_t>(c)];
+        const int text = std::max({fm.horizontalAdvance(QString::fromUtf8(e.english)),
+                                   fm.horizontalAdvance(QString::fromUtf8(e.spanish)),
+                                   fm.horizontalAdvance(QString::fromLatin1(samples[c]))});
+        header->resizeSection(c, text + 3 * fm.averageCharWidth() + 16);
+    }
+    // Stored oldest first; the newest session is the one to see.
+    gridRows_ = logic_.form().MSFlexGrid_Estado.subscribeRows([this](Grid::Change c, int, int) {
+        if (c == Grid::Change::EndAppend) grid_->scrollToBottom();
+    });
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!shownOnce_ && grid_) {
+        shownOnce_ = true;
+        grid_->scrollToBottom();
+    }
+}
+
+bool MainWindow::trayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
@@ -83,7 +117,7 @@ void MainWindow::buildTabs() {
 
 void MainWindow::bindWindowState() {
     WindowState& state = logic_.form().window;
-    state.observer = [this, &state] {
+    subscriptions_.push_back(state.changed.subscribe([this, &state] {
         setWindowTitle(state.caption);
         if (state.visible && isHidden()) {
             if (!centred_ && screen()) {
@@ -95,19 +129,19 @@ void MainWindow::bindWindowState() {
         } else if (!state.visible && !isHidden()) {
             hide();
         }
-    };
+    }));
     setWindowTitle(state.caption);
 }
 
 void MainWindow::bindTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    // Made also where no tray shows it, so that its activation is one path everywhere.
     tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
     TrayState& state = logic_.form().Systray;
     auto sync = [this, &state] {
         tray_->setToolTip(state.tip);
-        tray_->setVisible(state.visible);
+        tray_->setVisible(state.visible && trayAvailable());
     };
-    state.observer = sync;
+    subscriptions_.push_back(state.changed.subscribe(sync));
     connect(tray_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) {
                 // Only the left button brings the window back.
@@ -130,7 +164,7 @@ void MainWindow::restore() {
 void MainWindow::changeEvent(QEvent* e) {
     if (e->type() == QEvent::WindowStateChange) {
         // Without a tray the window minimises normally, as there would be no way back.
-        if (isMinimized() && tray_)
+        if (isMinimized() && trayAvailable())
             logic_.Form_Resize(true);
         else if (!isMinimized())
             logic_.Form_Resize(false);
@@ -151,7 +185,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         case CloseDecision::QuitProgram:
         case CloseDecision::CloseWindow:
             e->accept();
-            QApplication::quit();
+            emit quitRequested();
             return;
     }
 }

@@ -4,11 +4,13 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "app/configuracion.h"
 #include "ui/binder.h"
 
 class QTabWidget;
+class QTableView;
 
 namespace lt {
 class ChartView;
@@ -20,7 +22,6 @@ class MainWindow : public QWidget {
     Q_OBJECT
   public:
     explicit MainWindow(Configuracion& logic, QWidget* parent = nullptr);
-    ~MainWindow() override;
 
     // Brings the window back from the tray or from behind other windows.
     void restore();
@@ -29,9 +30,16 @@ class MainWindow : public QWidget {
     // Built the first time the Statistics tab is shown: a chart costs a third of the
     // start-up and most users look at it seldom.
     ChartView* chartView() const { return chart_; }
+    QSystemTrayIcon* trayIcon() const { return tray_.get(); }
+    QTableView* grid() const { return grid_; }
+
+  signals:
+    // Closing was allowed: the program ends.
+    void quitRequested();
 
   protected:
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -41,6 +49,8 @@ class MainWindow : public QWidget {
     void bindWindowState();
     void bindTray();
     void buildChart();
+    void bindGrid();
+    bool trayAvailable() const;
 
     Configuracion& logic_;
     QTabWidget* tabs_ = nullptr;
@@ -49,7 +59,11 @@ class MainWindow : public QWidget {
     Binder binder_;
     QStringList unbound_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    QTableView* grid_ = nullptr;
+    std::vector<Notifier<>::Subscription> subscriptions_;
+    Notifier<Grid::Change, int, int>::Subscription gridRows_;
     bool centred_ = false;
+    bool shownOnce_ = false;
 };
 
 }  // namespace lt

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 
@@ -16,21 +17,29 @@ MessageWindowView::MessageWindowView(DialogoForm& model, QWidget* parent)
     // Clicks on the texts dismiss the window as clicks on its background do.
     for (QLabel* l : findChildren<QLabel*>()) l->installEventFilter(this);
     binder_.bind(model_.registry, this);
-    model_.window.observer = [this] { follow(); };
+    subscriptions_.push_back(model_.window.changed.subscribe([this] { follow(); }));
+    // The binder has pushed a new text by the time these run.
+    for (Label* l : {&model_.LbExpired, &model_.LbDialogo})
+        subscriptions_.push_back(l->subscribe([this] {
+            if (isVisible()) fitTexts();
+        }));
     follow();
 }
 
-MessageWindowView::~MessageWindowView() {
-    model_.window.observer = nullptr;
+void MessageWindowView::fitTexts() {
+    // Word-wrapped texts need the height that goes with the width, not the size the
+    // window had before they were set.
+    adjustSize();
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
 void MessageWindowView::follow() {
     setWindowTitle(model_.window.caption);
     if (model_.window.visible) {
         if (isHidden()) {
-            adjustSize();
-            if (const QScreen* s = QGuiApplication::primaryScreen())
-                move(s->availableGeometry().center() - rect().center());
+            binder_.flush();
+            fitTexts();
         }
         show();
         raise();
@@ -52,6 +61,14 @@ void MessageWindowView::mousePressEvent(QMouseEvent* e) {
 void MessageWindowView::mouseDoubleClickEvent(QMouseEvent* e) {
     QWidget::mouseDoubleClickEvent(e);
     dismiss();
+}
+
+void MessageWindowView::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        dismiss();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 bool MessageWindowView::eventFilter(QObject* o, QEvent* e) {

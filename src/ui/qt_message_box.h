@@ -1,25 +1,39 @@
 #pragma once
+// Message boxes that never wait: each one is opened with open() and the call returns.
+// They come one after another in the order raised, and a message that is already on
+// screen or waiting is not stacked again.
 #include <QMessageBox>
-#include <QWidget>
+#include <QObject>
+#include <QPointer>
+#include <deque>
 
 #include "platform/message_box.h"
 
 namespace lt {
 
-class QtMessageBox final : public MessageBox {
+class QtMessageBox final : public QObject, public MessageBox {
+    Q_OBJECT
   public:
-    explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget* p) { parent_ = p; }
-    void show(Icon icon, const QString& title, const QString& text) override {
-        const auto qicon = icon == Icon::Critical  ? QMessageBox::Critical
-                           : icon == Icon::Warning ? QMessageBox::Warning
-                                                   : QMessageBox::Information;
-        QMessageBox box(qicon, title, text, QMessageBox::Ok, parent_);
-        box.exec();
-    }
+    explicit QtMessageBox(QObject* parent = nullptr) : QObject(parent) {}
+    // The window the boxes belong to (centred on it, modal to it only).
+    void setWindow(QWidget* w) { window_ = w; }
+    void show(Icon icon, const QString& title, const QString& text) override;
+
+    // The box on screen, if any, and how many wait behind it.
+    QMessageBox* current() const { return open_; }
+    int waiting() const { return static_cast<int>(queue_.size()); }
 
   private:
-    QWidget* parent_;
+    struct Entry {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+    void showNext();
+
+    QPointer<QWidget> window_;
+    QPointer<QMessageBox> open_;
+    std::deque<Entry> queue_;
 };
 
 }  // namespace lt

@@ -23,7 +23,7 @@ const QByteArray kSettings =
 struct ProgramRun {
     ProgramRun(const QString& dir, FakeClock& clock, test::FakeProbe& probe)
         : loop(clock), logic(clock, messages, AppFiles{dir, dir}, probe, cutter) {
-        for (TimerModel* t : test::allTimers(logic.form())) loop.add(*t);
+        for (TimerModel* t : logic.form().timers()) loop.add(*t);
         logic.Form_Load();
     }
     int rows() { return logic.form().MSFlexGrid_Estado.rowCount(); }

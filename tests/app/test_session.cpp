@@ -166,16 +166,14 @@ TEST_F(Session, EachStretchIsPricedAtItsOwnRateAcrossABandEdgeAndMidnight) {
     EXPECT_NEAR(estado().CostoAcumuladoPorSesion, 1.21f, 0.001f);
 }
 
-TEST_F(Session, AnotherLanguageCodeKeepsTheStatusCaptionAndItsFirstLetter) {
+TEST_F(Session, AnUnknownLanguageCodeRunsInEnglishAndStoresItsSessions) {
     start(QByteArray(kSettings).replace("CodigoIdioma=0", "CodigoIdioma=2"));
     loop.runForSeconds(5);
-    // The designed caption stays: "D" means no session is seen, so none ever opens...
-    EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("DESCONECTADO"));
-    EXPECT_EQ(form().TxISHora_Estado.text(), QStringLiteral("10:00:00"));
-    // ...and the Spanish connection caption is used for any code but English's.
-    EXPECT_EQ(form().LbConexionVia_Estado.caption(), QStringLiteral("Conexion Via LAN"));
+    EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("CONNECTED"));
+    EXPECT_EQ(form().LbConexionVia_Estado.caption(), QStringLiteral("Connection Via LAN"));
     runOffLine(2);
-    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("DISCONNECTED"));
 }
 
 TEST_F(Session, AnEmptyIntervalKeepsTheClockTickingAndACutThatCannotCutDoesNotChurn) {

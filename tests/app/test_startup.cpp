@@ -127,9 +127,10 @@ TEST(Startup, StoredValuesLoadAndSaveBackAsTheFileMeansThem) {
     EXPECT_EQ(p.form().LbPrueba.caption(), QStringLiteral("29:20:10"));
     EXPECT_TRUE(p.form().OpPorSemana_Configuracion.value());
     EXPECT_TRUE(p.form().LbPrueba.visible());
-    // Language 2: no entry selected, the designed captions stay.
+    // Language 2: no entry selected, and the program speaks English.
     EXPECT_EQ(p.form().LsIdiomas.listIndex(), -1);
-    EXPECT_EQ(p.form().LbTIEStadoE_Estado.caption(), QStringLiteral("DESCONECTADO"));
+    EXPECT_EQ(p.form().LbTIEStadoE_Estado.caption(), QStringLiteral("DISCONNECTED"));
+    EXPECT_EQ(p.form().MSFlexGrid_Estado.caption(0), QStringLiteral("Date"));
 
     ASSERT_TRUE(p.logic.settings().GuardarINI());
     auto read = [&](const char* s, const char* k) {

@@ -15,10 +15,10 @@
 #include <QThread>
 #include <vector>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/clock.h"
 #include "core/virtual_loop.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
 #include "support/test_support.h"

@@ -182,7 +182,7 @@ TEST(Conversions, DatesTimesAndDurations) {
     // clang-format off
     const std::pair<const char*, std::optional<OleDate>> times[] = {
         {"23:59:59", oleFromTime(23, 59, 59)}, {"7:5:3", oleFromTime(7, 5, 3)}, {"00:00:00", 0.0},
-        {"24:00:00", {}}, {"10:60:00", {}}, {"10:00", {}}, {"100:00:00", {}}, {"10:00:00x", {}},
+        {"24:00:00", {}}, {"10:60:00", {}}, {"10:00", oleFromTime(10, 0, 0)}, {"100:00:00", {}}, {"10:00:00x", {}},
         {"-1:00:00", {}}};
     // clang-format on
     for (const auto& [text, v] : times) EXPECT_EQ(parseTimeOfDay(q(text)), v) << text;

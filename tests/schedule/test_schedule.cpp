@@ -42,7 +42,7 @@ struct Schedule : ::testing::Test {
         logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
                                                 probe, cutter);
         loop.emplace(clock);
-        for (TimerModel* t : test::allTimers(logic->form())) loop->add(*t);
+        for (TimerModel* t : logic->form().timers()) loop->add(*t);
         logic->Form_Load();
         logic->Form_Activate();
     }
@@ -256,7 +256,7 @@ TEST_F(Schedule, NeverMeansNoCutInEitherMode) {
     EXPECT_FALSE(dialog());
 }
 
-TEST_F(Schedule, TheMessageSpeaksTheLanguageAndLeavesOtherCodesAlone) {
+TEST_F(Schedule, TheMessageSpeaksTheLanguageAndEnglishForOtherCodes) {
     struct Case {
         int code;
         const char *expired, *week, *daily, *window, *ok;
@@ -269,7 +269,10 @@ TEST_F(Schedule, TheMessageSpeaksTheLanguageAndLeavesOtherCodesAlone) {
         {1, "El tiempo programado a finalizado.",
          "Se programó 00 horas Desde: 28/12/2006 hasta 04/01/2007", "Se programó 00 horas diarias.",
          "Se programó desde las 23:00:00 y durante 02:00:00 horas.", "Aceptar"},
-        {2, "", "", "", "", "Aceptar"},
+        {2, "The time programmed to finalized.",
+         "It was programmed 00 hours From:   28/12/2006   to  04/01/2007",
+         "It was programmed 00 hours daily.",
+         "It was programmed from 23:00:00 and during 02:00:00 hours.", "OK"},
     };
     cutter.probe = &probe;
     for (const Case& c : cases) {

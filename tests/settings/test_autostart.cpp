@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 #include "platform/linux/xdg_autostart.h"
 #include "settings/launch_at_startup.h"
@@ -132,8 +132,10 @@ TEST(LaunchAtStartup, TheBoxFollowsTheEntryAndAFailureIsToldOnce) {
     MainForm form;
     EstadoMonitor estado;
     estado.CodigoIdioma = 1;
-    test::RecordingMessageBox box;
-    LaunchAtStartup launch(form, estado, autostart, box, QStringLiteral("/opt/lt/linktally"));
+    test::LiveMessages live(estado);
+    auto& box = live.box;
+    LaunchAtStartup launch(form, estado, autostart, live.messages,
+                           QStringLiteral("/opt/lt/linktally"));
     CheckBox& ck = form.CKInicioWindows_Configuracion;
     ck.Click = [&] { launch.CKInicioWindows_Configuracion_Click(); };
 
@@ -163,7 +165,7 @@ TEST(LaunchAtStartup, TheBoxFollowsTheEntryAndAFailureIsToldOnce) {
     // A removal that fails leaves the box ticked, since the entry is still there.
     FakeAutostart fake;
     fake.enabled = true;
-    LaunchAtStartup other(form, estado, fake, box, QStringLiteral("/opt/lt/linktally"));
+    LaunchAtStartup other(form, estado, fake, live.messages, QStringLiteral("/opt/lt/linktally"));
     ck.Click = [&] { other.CKInicioWindows_Configuracion_Click(); };
     ck.setValue(1);
     fake.fail = true;

@@ -3,8 +3,8 @@
 #include <random>
 #include <vector>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "i18n/captions.h"
 #include "settings/validators.h"
 #include "support/test_support.h"
@@ -25,8 +25,9 @@ void comprobar(Validador validar, const Bilingual& mensaje,
             SCOPED_TRACE(text);
             EstadoMonitor estado;
             estado.ErrorFormato = ok;
-            test::RecordingMessageBox box;
-            Validators v(estado, box);
+            test::LiveMessages live(estado);
+            auto& box = live.box;
+            Validators v(estado, live.messages);
             EXPECT_EQ((v.*validar)(QString::fromUtf8(text)), ok);
             EXPECT_EQ(estado.ErrorFormato, !ok);
             ASSERT_EQ(box.shown.size(), ok ? 0u : 1u);
@@ -61,8 +62,9 @@ TEST(Validators, HostileTextsGetOneVerdictAndAtMostOneMessage) {
     const QString alphabet = QString::fromUtf8("0123456789.,-+eE :x\t٣€");
     std::mt19937 random(20260105);
     EstadoMonitor estado;
-    test::RecordingMessageBox box;
-    Validators v(estado, box);
+    test::LiveMessages live(estado);
+    auto& box = live.box;
+    Validators v(estado, live.messages);
     const Validador all[] = {
         &Validators::FormatoHoras,         &Validators::FormatoMinutosOSegundos,
         &Validators::FormatoNumerico,      &Validators::FormatoPorcentaje,
@@ -86,8 +88,9 @@ TEST(Validators, RejectedTextsFallBackAndOnlyAcceptedOnesGoFurther) {
     MainForm form;
     EstadoMonitor estado;
     estado.CodigoIdioma = 1;
-    test::RecordingMessageBox box;
-    Validators v(estado, box);
+    test::LiveMessages live(estado);
+    auto& box = live.box;
+    Validators v(estado, live.messages);
     TextBox& lunes = form.Tarifas[2].TxHHDesde;
     std::vector<QString> seenBefore;  // a handler set before the validation
     lunes.Change = [&] { seenBefore.push_back(lunes.text()); };
@@ -130,12 +133,13 @@ TEST(Validators, RejectedTextsFallBackAndOnlyAcceptedOnesGoFurther) {
     EXPECT_EQ(seenBefore, (std::vector<QString>{"00", "23"}));
 }
 
-TEST(Validators, AllSixtyNineBoxesAreGuardedAndAnUnknownLanguageStaysSilent) {
+TEST(Validators, AllSixtyNineBoxesAreGuardedAndAnUnknownLanguageSpeaksEnglish) {
     MainForm form;
     EstadoMonitor estado;
     estado.CodigoIdioma = 2;
-    test::RecordingMessageBox box;
-    Validators v(estado, box);
+    test::LiveMessages live(estado);
+    auto& box = live.box;
+    Validators v(estado, live.messages);
     instalarValidacion(form, v);
     std::vector<std::pair<TextBox*, const char*>> guarded = {
         {&form.TxImpuestos_Costo, "0"},
@@ -150,8 +154,11 @@ TEST(Validators, AllSixtyNineBoxesAreGuardedAndAnUnknownLanguageStaysSilent) {
     for (auto& [b, fallback] : guarded) {
         b->setText(QStringLiteral("abc"));
         EXPECT_EQ(b->text(), QString::fromUtf8(fallback)) << b->name().toStdString();
+        // The message is about this box: it gets the focus.
+        EXPECT_EQ(b->focusRequests(), 1) << b->name().toStdString();
     }
-    EXPECT_TRUE(box.shown.empty());
+    ASSERT_EQ(box.shown.size(), 69u);
+    EXPECT_TRUE(box.shown.back().text.startsWith(QStringLiteral("Nonvalid value")));
 
     // The boxes left alone keep what is typed.
     form.TxCadaReduccionCosto_Costo.setText(QStringLiteral("abc"));

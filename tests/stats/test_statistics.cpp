@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "app/estado_monitor.h"
-#include "app/main_form.h"
 #include "core/conversions.h"
 #include "core/ole_date.h"
 #include "core/text_format.h"
+#include "form/estado_monitor.h"
+#include "form/main_form.h"
 #include "stats/statistics.h"
 #include "support/test_support.h"
 
@@ -28,10 +28,11 @@ struct StatisticsTest : ::testing::Test {
                       [this] { ++captions; }, [this] { ++replaced; }}};
 
     void SetUp() override {
-        form.Grafica_Estadisticas.setChangeObserver([this](Chart::Change c) {
+        watch = form.Grafica_Estadisticas.subscribeChanges([this](Chart::Change c) {
             if (c == Chart::Change::Data) ++dataChanges;
         });
     }
+    Notifier<Chart::Change>::Subscription watch;
     void store(std::vector<QStringList> rows) {
         stored = std::move(rows);
         form.MSFlexGrid_Estado.setRows(stored);

@@ -17,12 +17,6 @@ inline QString settingsPathIn(const QTemporaryDir& dir) {
     return dir.filePath(QStringLiteral("Linktally.ini"));
 }
 
-// Every timer of the main form, for a driver to run.
-inline std::vector<TimerModel*> allTimers(MainForm& f) {
-    return {&f.TiConexion,       &f.TiTiempoConexion, &f.TiCostos,
-            &f.TiServerInternet, &f.TiGuardarAjustes, &f.TiEsperaServidor};
-}
-
 struct FakeProgram {
     FakeProgram() = default;
     explicit FakeProgram(const QByteArray& settings) { writeFile(settingsPathIn(dir), settings); }
@@ -52,7 +46,7 @@ class VirtualTimeTest : public ::testing::Test {
         writeFile(settingsPathIn(dir), settings);
         logic = std::make_unique<Configuracion>(clock, messages, AppFiles{dir.path(), dir.path()},
                                                 probe, cutter);
-        for (TimerModel* t : allTimers(logic->form())) loop.add(*t);
+        for (TimerModel* t : logic->form().timers()) loop.add(*t);
         logic->Form_Load();
     }
     MainForm& form() { return logic->form(); }

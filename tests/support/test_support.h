@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "form/messages.h"
 #include "platform/connection.h"
 #include "platform/message_box.h"
 
@@ -28,6 +29,15 @@ class RecordingMessageBox final : public MessageBox {
         shown.push_back({icon, title, text});
     }
     std::vector<Shown> shown;
+};
+
+// Messages that reach a recorder at once, in the language of the state given.
+struct LiveMessages {
+    explicit LiveMessages(const EstadoMonitor& estado) : messages(box, estado) {
+        messages.release();
+    }
+    RecordingMessageBox box;
+    Messages messages;
 };
 
 // A connection whose state the test sets.

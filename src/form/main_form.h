@@ -42,17 +42,22 @@ struct TarifaControls {
     }
 };
 
-// A top-level window's state that the logic changes and the view follows.
+// A top-level window's state that the logic changes and the views follow.
 struct WindowState {
     bool visible = false;
     bool minimized = false;
     QString caption;
-    std::function<void()> observer;
+    Notifier<> changed;
     void set(bool isVisible, bool isMinimized) {
         if (isVisible == visible && isMinimized == minimized) return;
         visible = isVisible;
         minimized = isMinimized;
-        if (observer) observer();
+        changed.notify();
+    }
+    void setCaption(const QString& c) {
+        if (c == caption) return;
+        caption = c;
+        changed.notify();
     }
 };
 
@@ -60,16 +65,16 @@ struct WindowState {
 struct TrayState {
     QString tip = QStringLiteral("LinkTally");
     bool visible = false;
-    std::function<void()> observer;
+    Notifier<> changed;
     void setTip(const QString& t) {
         if (t == tip) return;
         tip = t;
-        if (observer) observer();
+        changed.notify();
     }
     void setVisible(bool v) {
         if (v == visible) return;
         visible = v;
-        if (observer) observer();
+        changed.notify();
     }
 };
 
@@ -111,6 +116,11 @@ struct MainForm {
     TimerModel TiEsperaServidor{QStringLiteral("TiEsperaServidor"), 10000, false};
     // Saves the settings a few seconds after the last accepted edit.
     TimerModel TiGuardarAjustes{QStringLiteral("TiGuardarAjustes"), 3000, false};
+    // Every timer above, for the driver that runs them.
+    std::array<TimerModel*, 6> timers() {
+        return {&TiConexion,       &TiTiempoConexion, &TiCostos,
+                &TiServerInternet, &TiEsperaServidor, &TiGuardarAjustes};
+    }
 
     TabControl STabTiempos_Estado{registry, QStringLiteral("STabTiempos_Estado"), 5};
 

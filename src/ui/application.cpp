@@ -1,0 +1,97 @@
+#include "ui/application.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QSessionManager>
+
+#include "core/clock.h"
+#include "core/timer_driver.h"
+#include "platform/linux/single_instance.h"
+#include "platform/linux/termination_signals.h"
+#include "settings/default_settings.h"
+#include "ui/compact_window_view.h"
+#include "ui/main_window.h"
+#include "ui/message_window_view.h"
+#include "ui/qt_message_box.h"
+
+namespace lt {
+
+namespace {
+
+QByteArray shippedDefaults() {
+    QFile f(QStringLiteral(":/Linktally.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+Application::Application(PlatformParts parts, QObject* parent)
+    : QObject(parent),
+      parts_(std::move(parts)),
+      messageBox_(std::make_unique<QtMessageBox>()),
+      logic_(parts_.clock, *messageBox_, parts_.files, parts_.probe, parts_.cutter),
+      // First: a signal that comes while the program loads waits for the event loop.
+      termination_(std::make_unique<TerminationSignals>()) {
+    connect(termination_.get(), &TerminationSignals::terminationRequested, this,
+            &Application::terminate);
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { terminate(); });
+    logic_.setTimeService(parts_.timeSocket, parts_.clockSetter);
+    logic_.setAutostart(parts_.autostart, parts_.executablePath);
+    window_ = std::make_unique<MainWindow>(logic_);
+    messageBox_->setWindow(window_.get());
+    connect(window_.get(), &MainWindow::quitRequested, this, &Application::finish);
+    buildWindowsOnDemand();
+}
+
+Application::~Application() = default;
+
+void Application::buildWindowsOnDemand() {
+    MainForm& f = logic_.form();
+    compactShown_ = f.FrChico.window.changed.subscribe([this] {
+        if (!compact_ && logic_.form().FrChico.window.visible)
+            compact_ = std::make_unique<CompactWindowView>(logic_);
+    });
+    dialogoShown_ = f.Dialogo.window.changed.subscribe([this] {
+        if (!dialogo_ && logic_.form().Dialogo.window.visible)
+            dialogo_ = std::make_unique<MessageWindowView>(logic_.form().Dialogo);
+    });
+}
+
+void Application::installSettings() {
+    QString error;
+    if (!installDefaultSettings(parts_.files.settingsPath(), shippedDefaults(), parts_.localeName,
+                                parts_.clock.date(), &error))
+        logic_.messages().warn(kMsgSettingsNotWritten, error);
+    logic_.settings().setShippedDefaults(shippedDefaults());
+}
+
+bool Application::start() {
+    if (started_ || finished_) return false;
+    instance_ = std::make_unique<SingleInstance>(parts_.files.lockPath());
+    if (!instance_->acquire()) return false;
+    instance_->setActivationHandler([this] { window_->restore(); });
+    started_ = true;
+
+    installSettings();
+    logic_.Form_Load();
+    // Nothing ticks and nothing saves before the load is complete.
+    for (TimerModel* t : logic_.form().timers()) parts_.timers.add(*t);
+    return true;
+}
+
+void Application::terminate() {
+    if (finished_) return;
+    if (started_) logic_.shutdown();
+    finish();
+}
+
+void Application::finish() {
+    if (finished_) return;
+    finished_ = true;
+    instance_.reset();
+    emit finished(0);
+}
+
+}  // namespace lt
