@@ -25,7 +25,7 @@ void BM_SwitchLanguage(benchmark::State& state) {
     application();
     lt::test::FakeProgram program;
     lt::Configuracion& logic = program.logic;
-    lt::MainWindow window(logic);
+    lt::MainWindow window(logic, false);
     logic.Form_Load();
     QApplication::processEvents();
     int code = 0;
@@ -43,7 +43,7 @@ void BM_RedrawPerSessionChart(benchmark::State& state) {
     lt::test::FakeProgram program;
     lt::test::fillHistory(program.dir.filePath(QStringLiteral("LinkTally.db")), 100000);
     lt::Configuracion& logic = program.logic;
-    lt::MainWindow window(logic);
+    lt::MainWindow window(logic, false);
     logic.Form_Load();
     window.tabs()->setCurrentIndex(3);
     QApplication::processEvents();

@@ -346,8 +346,12 @@ void Configuracion::applyLanguage(int code) {
     applyCaptions(form_, code);
     schedule_.TipoDeInterrupcionConexion();
     LeyendaGrillaFilaCero();
+    // The date the accumulation started stays; a caption without one (a hand-edited
+    // file) must not lend pieces of its words instead.
     const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
-    form_.LbCOCostoAcumulado_Estado.setCaption(textIn(code, kCostAddFrom) + date);
+    const bool dated = date.endsWith(QLatin1Char(':')) && strictDate(date.chopped(1)).has_value();
+    form_.LbCOCostoAcumulado_Estado.setCaption(textIn(code, kCostAddFrom) +
+                                               (dated ? date : QString()));
     connection_.traducirAvisoCorte();
 }
 

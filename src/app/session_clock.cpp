@@ -186,11 +186,13 @@ void SessionClock::cerrarSesion(bool dormido) {
 }
 
 void SessionClock::iniciarAnimacion() {
-    Animation& gif = form_.GifAnim1;
-    gif.setVisible(false);
-    gif.load(animationPath_);
-    gif.setVisible(true);
-    gif.play();
+    // The compact window's too: it may have been opened before the session began.
+    for (Animation* gif : {&form_.GifAnim1, &form_.FrChico.GifAnim2}) {
+        gif->setVisible(false);
+        gif->load(animationPath_);
+        gif->setVisible(true);
+        gif->play();
+    }
     AnimacionIniciada = true;
 }
 

@@ -16,9 +16,6 @@ namespace lt {
 
 namespace {
 
-// Long enough to ride out another program reading or backing up the file, short
-// enough not to freeze the window for long.
-constexpr int kBusyTimeoutMs = 2000;
 // max(rowid) only sizes the reservation; a hand-edited rowid must not allocate gigabytes.
 constexpr sqlite3_int64 kMaxReserve = 10'000'000;
 // A checkpoint holds one record; anything larger is not one of ours.
@@ -224,13 +221,19 @@ SessionRecord SessionRecord::fromRow(const QStringList& row) {
     return {at(0), at(1), at(2), at(3), at(4), at(5)};
 }
 
-HistoryStore::HistoryStore(QString dbPath)
+HistoryStore::HistoryStore(QString dbPath, int busyTimeoutMs)
     : path_(std::move(dbPath)),
       pendingPath_(path_ + QLatin1String(".pending")),
-      checkpointPath_(path_ + QLatin1String(".running")) {}
+      checkpointPath_(path_ + QLatin1String(".running")),
+      busyTimeoutMs_(std::max(busyTimeoutMs, 0)) {}
 
 HistoryStore::~HistoryStore() {
     closeDatabase();
+}
+
+void HistoryStore::setBusyTimeout(int ms) {
+    busyTimeoutMs_ = std::max(ms, 0);
+    if (db_) sqlite3_busy_timeout(db_, busyTimeoutMs_);
 }
 
 bool HistoryStore::open() {
@@ -252,7 +255,7 @@ bool HistoryStore::openDatabase() {
     }
     db_ = db;
     readOnly_ = false;
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
 
     // Only reads until the file has shown itself to be a database: whatever else it
     // is stays as it was, byte for byte.

@@ -26,10 +26,14 @@ struct SessionRecord {
 class HistoryStore {
   public:
     static constexpr int kSchemaVersion = 1;
+    // Long enough to ride out another program reading or backing up the file, short
+    // enough not to freeze the window for long.
+    static constexpr int kDefaultBusyTimeoutMs = 2000;
 
     // Nothing is opened yet; paths only. The pending file is dbPath + ".pending" and the
-    // checkpoint dbPath + ".running".
-    explicit HistoryStore(QString dbPath);
+    // checkpoint dbPath + ".running". A write waits up to `busyTimeoutMs` for a lock
+    // another connection holds before it counts as failed.
+    explicit HistoryStore(QString dbPath, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -57,6 +61,9 @@ class HistoryStore {
     // emptied, which then stays as it was.
     bool clear();
     int pendingCount() const;
+    // Every record given to append() is in the database or in the pending file, none
+    // held in memory only.
+    bool allOnDisk() const { return unsaved_.empty(); }
 
     // The running session, rewritten atomically at every cost tick.
     bool writeCheckpoint(const SessionRecord& running);
@@ -66,6 +73,9 @@ class HistoryStore {
 
     const QString& error() const { return error_; }
     const QString& path() const { return path_; }
+
+    // Takes effect at once on an open database, and at every later open.
+    void setBusyTimeout(int ms);
 
     // Caps the database at `pages` pages (never below its size) on this connection, so
     // that a test can fill it.
@@ -91,6 +101,7 @@ class HistoryStore {
     QString checkpointPath_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
+    int busyTimeoutMs_;
     bool readOnly_ = false;               // written by a newer version: shown, never changed
     std::vector<SessionRecord> unsaved_;  // records that not even the pending file took
     QString error_;

@@ -31,7 +31,7 @@ void SessionHistory::abrir() {
         messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
     else
         reportWriteFailure();
-    if (stored || store_.pendingCount() > 0) store_.removeCheckpoint();
+    if (stored || store_.allOnDisk()) store_.removeCheckpoint();
     estado_.Momento = crashed->fecha;
     settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Momento"),
                               crashed->fecha);
@@ -72,7 +72,8 @@ void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
     // Stored or pending, the record belongs in the grid; the rows shown stay as they are.
     form_.MSFlexGrid_Estado.appendRow(record.toRow());
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
-    store_.removeCheckpoint();
+    // Held in memory only, the session still needs the checkpoint should the program die.
+    if (store_.allOnDisk()) store_.removeCheckpoint();
 }
 
 void SessionHistory::reportWriteFailure() {

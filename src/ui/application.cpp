@@ -39,7 +39,7 @@ Application::Application(PlatformParts parts, QObject* parent)
                 [this](QSessionManager&) { terminate(); });
     logic_.setTimeService(parts_.timeSocket, parts_.clockSetter);
     logic_.setAutostart(parts_.autostart, parts_.executablePath);
-    window_ = std::make_unique<MainWindow>(logic_);
+    window_ = std::make_unique<MainWindow>(logic_, parts_.trayAvailable);
     messageBox_->setWindow(window_.get());
     connect(window_.get(), &MainWindow::quitRequested, this, &Application::finish);
     buildWindowsOnDemand();

@@ -38,6 +38,8 @@ struct PlatformParts {
     QString executablePath;
     // The desktop's locale: the language of a new settings file.
     QString localeName;
+    // A tray shows the program's icon (minimising hides the window behind it).
+    bool trayAvailable = false;
 };
 
 class Application : public QObject {

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QLocale>
+#include <QSystemTrayIcon>
 
 #include "app/qt_timer_driver.h"
 #include "platform/file_locations.h"
@@ -38,7 +39,8 @@ int main(int argc, char* argv[]) {
     lt::XdgAutostart autostart;
     lt::QtTimerDriver timers;
     lt::Application app({clock, probe, cutter, timeSocket, clockSetter, autostart, timers, files,
-                         QCoreApplication::applicationFilePath(), QLocale::system().name()});
+                         QCoreApplication::applicationFilePath(), QLocale::system().name(),
+                         QSystemTrayIcon::isSystemTrayAvailable()});
     QObject::connect(&app, &lt::Application::finished, &qapp, &QCoreApplication::exit);
     if (!app.start()) return 0;
     return QApplication::exec();

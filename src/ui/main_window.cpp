@@ -39,7 +39,8 @@ QWidget* makePage(QTabWidget* tabs) {
 }
 }  // namespace
 
-MainWindow::MainWindow(Configuracion& logic, QWidget* parent) : QWidget(parent), logic_(logic) {
+MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent)
+    : QWidget(parent), logic_(logic), trayAvailable_(trayAvailable) {
     setObjectName(QStringLiteral("Configuracion"));
     setWindowIcon(appIcon());
     buildTabs();
@@ -79,10 +80,6 @@ void MainWindow::showEvent(QShowEvent* e) {
         shownOnce_ = true;
         grid_->scrollToBottom();
     }
-}
-
-bool MainWindow::trayAvailable() const {
-    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
@@ -139,7 +136,7 @@ void MainWindow::bindTray() {
     TrayState& state = logic_.form().Systray;
     auto sync = [this, &state] {
         tray_->setToolTip(state.tip);
-        tray_->setVisible(state.visible && trayAvailable());
+        tray_->setVisible(state.visible && trayAvailable_);
     };
     subscriptions_.push_back(state.changed.subscribe(sync));
     connect(tray_.get(), &QSystemTrayIcon::activated, this,
@@ -164,7 +161,7 @@ void MainWindow::restore() {
 void MainWindow::changeEvent(QEvent* e) {
     if (e->type() == QEvent::WindowStateChange) {
         // Without a tray the window minimises normally, as there would be no way back.
-        if (isMinimized() && trayAvailable())
+        if (isMinimized() && trayAvailable_)
             logic_.Form_Resize(true);
         else if (!isMinimized())
             logic_.Form_Resize(false);

@@ -21,7 +21,8 @@ namespace lt {
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit MainWindow(Configuracion& logic, QWidget* parent = nullptr);
+    // trayAvailable: a tray shows the icon, so minimising can hide the window behind it.
+    MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent = nullptr);
 
     // Brings the window back from the tray or from behind other windows.
     void restore();
@@ -50,9 +51,9 @@ class MainWindow : public QWidget {
     void bindTray();
     void buildChart();
     void bindGrid();
-    bool trayAvailable() const;
 
     Configuracion& logic_;
+    bool trayAvailable_;
     QTabWidget* tabs_ = nullptr;
     QWidget* chartPlace_ = nullptr;
     ChartView* chart_ = nullptr;

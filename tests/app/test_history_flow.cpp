@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "app/configuracion.h"
@@ -62,6 +64,7 @@ TEST_F(HistoryFlow, AFailedSaveAndACrashLoseNoSessionAcrossARestart) {
     // Session 2 ends while another program holds the database: the save fails.
     probe.setOnline(true);
     run->loop.runForSeconds(300);
+    run->logic.historyStore().setBusyTimeout(50);  // the lock below outlasts any wait
     sqlite3* other = nullptr;
     ASSERT_EQ(
         sqlite3_open(dir.filePath(QStringLiteral("LinkTally.db")).toUtf8().constData(), &other),
@@ -149,4 +152,66 @@ TEST_F(HistoryFlow, ClearingEmptiesTheHistoryAndRestartsTheAccumulatedCost) {
     // Kept with its date; the stored language (English) rewrites its words.
     EXPECT_EQ(again.logic.form().LbCOCostoAcumulado_Estado.caption(),
               QStringLiteral("Cost add from 05/12/2026:"));
+}
+
+TEST_F(HistoryFlow, FailuresAreToldOncePerRunOfFailuresAndWhatWaitedIsStoredInOrder) {
+    auto run = startRun();
+    run->logic.historyStore().setBusyTimeout(20);
+    const QString db = dir.filePath(QStringLiteral("LinkTally.db"));
+    auto session = [&](bool locked) {
+        probe.setOnline(true);
+        run->loop.runForSeconds(60);
+        sqlite3* other = nullptr;
+        if (locked) {
+            sqlite3_open(db.toUtf8().constData(), &other);
+            sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+        probe.setOnline(false);
+        run->loop.runForSeconds(3);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+    };
+    auto told = [&run](const char* start) {
+        int n = 0;
+        for (const auto& m : run->messages.shown) n += m.text.startsWith(QLatin1String(start));
+        return n;
+    };
+    session(false);
+    session(true);
+    session(false);
+    EXPECT_EQ(told("The session could not be saved"), 1);
+    EXPECT_EQ(told("The sessions that could not be saved earlier are now in the history"), 1);
+    session(true);
+    EXPECT_EQ(told("The session could not be saved"), 2);
+    session(false);
+    const auto rows = test::storedSessions(db);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LT(rows[i - 1][1], rows[i][1]) << "stored out of order at " << i;
+}
+
+TEST_F(HistoryFlow, ASessionACrashLeftRunningIsKeptUntilItIsStoredSomewhere) {
+    probe.setOnline(true);
+    auto run = startRun();
+    run->loop.runForSeconds(1 + 125);
+    run.reset();  // the program dies with its session open
+    const QString db = dir.filePath(QStringLiteral("LinkTally.db"));
+    ASSERT_TRUE(QFile::exists(db + QStringLiteral(".running")));
+
+    // The next start can neither store the session nor put it aside for later.
+    probe.setOnline(false);
+    QFile::rename(db, db + QStringLiteral(".away"));
+    QDir().mkdir(db);
+    QDir().mkdir(db + QStringLiteral(".pending"));
+    run = startRun();
+    run.reset();
+    EXPECT_TRUE(QFile::exists(db + QStringLiteral(".running")));
+
+    QDir().rmdir(db);
+    QDir().rmdir(db + QStringLiteral(".pending"));
+    QFile::rename(db + QStringLiteral(".away"), db);
+    run = startRun();
+    ASSERT_EQ(run->rows(), 1);
+    EXPECT_EQ(run->row(0)[1], QStringLiteral("10:00:00"));
+    EXPECT_FALSE(QFile::exists(db + QStringLiteral(".running")));
 }

@@ -47,6 +47,10 @@ TEST(Languages, SwitchingBackAndForthRewritesTheCaptionsAndKeepsTheDate) {
                   QString::fromUtf8(code == 0 ? "Cost add from " : "Costo acumulado desde el ") +
                       QStringLiteral("01/11/2026:"));
     }
+    // A caption that holds no date keeps none (a hand-edited file).
+    f.LbCOCostoAcumulado_Estado.setCaption(QString());
+    f.LsIdiomas.setListIndex(0);
+    EXPECT_EQ(f.LbCOCostoAcumulado_Estado.caption(), QStringLiteral("Cost add from "));
     // The grid's captions follow the code, also one that no list entry stands for.
     c.estado().CodigoIdioma = 2;
     c.LeyendaGrillaFilaCero();

@@ -94,24 +94,36 @@ TEST(Scheme, AcceptingAppliesAllOrNothingAndLocksTheProtectedSettings) {
     f.CdAceptarClaveActual_Configuracion.click();
     ASSERT_TRUE(f.FrInterrumpirConexion_Configuracion.enabled());
 
-    // A seven-character start is refused and replaced.
-    f.TxDespuesDeLa_Configuracion.setText(QStringLiteral("7:00:00"));
-    f.CdAceptarCambios_Configuracion.click();
-    ASSERT_EQ(p.messages.shown.size(), 1u);
-    EXPECT_TRUE(p.messages.shown[0].text.contains(QStringLiteral("'hh:mm:ss'")));
-    EXPECT_EQ(f.TxDespuesDeLa_Configuracion.text(), QStringLiteral("01:00:00"));
+    // A start that is no time of day is refused and replaced, and gets the focus.
+    TextBox& desde = f.TxDespuesDeLa_Configuracion;
+    for (const char* wrong : {"7:00:00", "ab:cd:ef", "+1:00:00", "07:00:0x"}) {
+        desde.setText(QString::fromLatin1(wrong));
+        const int focus = desde.focusRequests();
+        f.CdAceptarCambios_Configuracion.click();
+        ASSERT_FALSE(p.messages.shown.empty());
+        EXPECT_TRUE(p.messages.shown.back().text.contains(QStringLiteral("'hh:mm:ss'"))) << wrong;
+        EXPECT_EQ(desde.text(), QStringLiteral("01:00:00")) << wrong;
+        EXPECT_EQ(desde.focusRequests(), focus + 1);
+        EXPECT_TRUE(f.FrInterrumpirConexion_Configuracion.enabled()) << wrong;
+    }
 
-    // A window without a duration changes nothing at all.
+    // A window without a real duration changes nothing at all.
     f.LbPrueba.setCaption(QStringLiteral("05:10:00"));
     f.CkDespuesDeLa_Configuracion.setValue(1);
-    f.TxYDurante_Configuracion.setText(QString());
-    f.CdAceptarCambios_Configuracion.click();
-    EXPECT_EQ(p.messages.shown.size(), 2u);
-    EXPECT_EQ(f.LbPrueba.caption(), QStringLiteral("05:10:00"));
-    EXPECT_TRUE(f.FrInterrumpirConexion_Configuracion.enabled());
+    desde.setText(QStringLiteral("07:00:00"));
+    for (const char* wrong : {"", "abc", "25:00:00"}) {
+        f.TxYDurante_Configuracion.setText(QString::fromLatin1(wrong));
+        const int focus = f.TxYDurante_Configuracion.focusRequests();
+        f.CdAceptarCambios_Configuracion.click();
+        EXPECT_EQ(p.messages.shown.back().text,
+                  QStringLiteral("Se deben completar todos los datos en 'Esquema interrupciones'"));
+        EXPECT_EQ(f.TxYDurante_Configuracion.focusRequests(), focus + 1);
+        EXPECT_EQ(f.LbPrueba.caption(), QStringLiteral("05:10:00"));
+        EXPECT_TRUE(f.FrInterrumpirConexion_Configuracion.enabled());
+    }
 
-    f.TxDespuesDeLa_Configuracion.setText(QStringLiteral("07:00:00"));
-    f.TxYDurante_Configuracion.setText(QStringLiteral("02:30:00"));
+    // "2:30" reads as a time, as typed times do.
+    f.TxYDurante_Configuracion.setText(QStringLiteral("2:30"));
     f.CdAceptarCambios_Configuracion.click();
     EXPECT_EQ(f.LbTiempoAcumulado_Estado.caption(),
               QStringLiteral("Se interrumpira desde: 07:00:00 hasta 09:30:00 hs."));
@@ -121,5 +133,5 @@ TEST(Scheme, AcceptingAppliesAllOrNothingAndLocksTheProtectedSettings) {
     // On disk at once.
     const QString ini = dir.filePath(QStringLiteral("Linktally.ini"));
     EXPECT_EQ(LeerValorINI(ini, QStringLiteral("Flags"), QStringLiteral("ImpDurante")),
-              QStringLiteral("02:30:00"));
+              QStringLiteral("2:30"));
 }

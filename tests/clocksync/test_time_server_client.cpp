@@ -44,40 +44,6 @@ TEST(Evaluar, ReadsFourUnsignedBytesInEitherEra) {
     EXPECT_EQ(at("\xFF\xFF\xFF\xFF", 0), utc(2036, 2, 7, 6, 28, 15));
 }
 
-class FakeSocket final : public TimeSocket {
-  public:
-    void setEvents(Events e) override { events = std::move(e); }
-    void connectTo(const QString& host, quint16 port) override {
-        hosts.append(host + ':' + QString::number(port));
-        open = true;
-    }
-    void close() override {
-        if (open) ++closes;
-        open = false;
-    }
-    bool isOpen() const override { return open; }
-
-    void serverCloses() {
-        open = false;
-        events.closed();
-    }
-    Events events;
-    QStringList hosts;
-    int closes = 0;
-    bool open = false;
-};
-
-class FakeSetter final : public SystemClockSetter {
-  public:
-    bool setUtc(const QDateTime& t, QString* error) override {
-        set.push_back(t);
-        if (!accept && error) *error = QStringLiteral("denied");
-        return accept;
-    }
-    bool accept = true;
-    std::vector<QDateTime> set;
-};
-
 struct Client : ::testing::Test {
     Client() {
         for (const char* s : {"Not servers....", "time.example.test", "other.example.test"})
@@ -107,8 +73,8 @@ struct Client : ::testing::Test {
     MainForm form;
     VirtualLoop loop{clock};
     EstadoMonitor estado;
-    FakeSocket socket;
-    FakeSetter setter;
+    test::FakeTimeSocket socket;
+    test::FakeClockSetter setter;
     std::vector<double> steps;
     TimeServerClient client{form,   estado, clock,
                             socket, setter, [this](double s) { steps.push_back(s); }};

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -156,7 +157,13 @@ TEST_F(HistoryStoreTest, FailedWritesLoseNothing) {
     {
         Other other(db);
         ASSERT_TRUE(other.exec("BEGIN IMMEDIATE; INSERT INTO Historial (fecha) VALUES ('x')"));
-        EXPECT_FALSE(store.append(session(2)));  // after the busy timeout
+        // Shortened on the open connection: waits for the lock, but not the full 2 s.
+        store.setBusyTimeout(50);
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_FALSE(store.append(session(2)));
+        EXPECT_GE(waited.elapsed(), 40);
+        EXPECT_LT(waited.elapsed(), HistoryStore::kDefaultBusyTimeoutMs / 2);
         EXPECT_TRUE(store.error().contains(QLatin1String("locked"))) << store.error().toStdString();
         EXPECT_EQ(loaded(store), (Records{session(1), session(2)}));
     }

@@ -52,8 +52,10 @@ kill -0 $app 2>/dev/null || { cat "$work/app.log"; fail "the installed program s
 kill -TERM $app
 for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
 kill -0 $app 2>/dev/null && fail "the program did not end on SIGTERM"
-wait $app || { cat "$work/app.log"; fail "the program exited with status $?"; }
+status=0
+wait $app || status=$?
 app=""
+[ "$status" = 0 ] || { cat "$work/app.log"; fail "the program exited with status $status"; }
 [ -e "$home/.local/share/LinkTally/LinkTally.db" ] || fail "no history in the XDG data directory"
 stray=$(find "$root/usr" -newer "$deb" -type f)
 [ -z "$stray" ] || fail "the program wrote into its installed tree: $stray"

@@ -229,7 +229,7 @@ TEST_F(ConnectionCutterTest, OnlyARealPppdIsStoppedAndOnlyWhenNetworkManagerEnds
     EXPECT_EQ(cutter(stale.path()).hangUp(), 0);
     EXPECT_EQ(child_.state(), QProcess::Running);
 
-    // The same process, now claiming to be pppd, under two pid files.
+    // The same process, now claiming to be pppd, under two pid files: one signal.
     FakeRoot dialled;
     dialled.comm(child_.processId(), "pppd");
     dialled.pidFile(QStringLiteral("ppp0.pid"), daemon + '\n');

@@ -46,23 +46,6 @@ QString execOf(const QString& entryPath) {
     return test::readFile(entryPath).section(QStringLiteral("\nExec="), 1).section(u'\n', 0, 0);
 }
 
-class FakeAutostart final : public Autostart {
-  public:
-    bool enable(const QString&, QString* error) override { return change(true, error); }
-    bool disable(QString* error) override { return change(false, error); }
-    bool isEnabled() const override { return enabled; }
-    bool change(bool on, QString* error) {
-        ++calls;
-        if (fail)
-            *error = QStringLiteral("disk full");
-        else
-            enabled = on;
-        return !fail;
-    }
-    bool enabled = false, fail = false;
-    int calls = 0;
-};
-
 }  // namespace
 
 TEST(XdgAutostart, WritesRewritesAndRemovesTheEntry) {
@@ -163,7 +146,7 @@ TEST(LaunchAtStartup, TheBoxFollowsTheEntryAndAFailureIsToldOnce) {
     EXPECT_EQ(box.shown.size(), 2u);
 
     // A removal that fails leaves the box ticked, since the entry is still there.
-    FakeAutostart fake;
+    test::FakeAutostart fake;
     fake.enabled = true;
     LaunchAtStartup other(form, estado, fake, live.messages, QStringLiteral("/opt/lt/linktally"));
     ck.Click = [&] { other.CKInicioWindows_Configuracion_Click(); };

@@ -18,6 +18,25 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
 }
 
+std::vector<QStringList> storedSessions(const QString& dbPath) {
+    std::vector<QStringList> out;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM Historial ORDER BY rowid", -1, &st, nullptr);
+        while (st && sqlite3_step(st) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < 6; ++c)
+                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+            out.push_back(row);
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
 void fillHistory(const QString& path, int rows) {
     {
         lt::HistoryStore store(path);  // the schema as the program makes it

@@ -1,12 +1,16 @@
 #pragma once
 // Fakes shared by the tests.
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <vector>
 
 #include "form/messages.h"
+#include "platform/autostart.h"
 #include "platform/connection.h"
 #include "platform/message_box.h"
+#include "platform/time_service.h"
 
 #include <ostream>
 
@@ -64,6 +68,61 @@ class FakeCutter final : public ConnectionCutter {
     int calls = 0;
     FakeProbe* probe = nullptr;  // goes off line when a cut ends something
 };
+
+// A time server's connection that the test plays.
+class FakeTimeSocket final : public TimeSocket {
+  public:
+    void setEvents(Events e) override { events = std::move(e); }
+    void connectTo(const QString& host, quint16 port) override {
+        hosts.append(host + ':' + QString::number(port));
+        open = true;
+    }
+    void close() override {
+        if (open) ++closes;
+        open = false;
+    }
+    bool isOpen() const override { return open; }
+    void serverCloses() {
+        open = false;
+        events.closed();
+    }
+    Events events;
+    QStringList hosts;
+    int closes = 0;
+    bool open = false;
+};
+
+// Records the instants the PC clock was set to; refuses when told.
+class FakeClockSetter final : public SystemClockSetter {
+  public:
+    bool setUtc(const QDateTime& t, QString* error) override {
+        set.push_back(t);
+        if (!accept && error) *error = QStringLiteral("denied");
+        return accept;
+    }
+    bool accept = true;
+    std::vector<QDateTime> set;
+};
+
+class FakeAutostart final : public Autostart {
+  public:
+    bool enable(const QString&, QString* error) override { return change(true, error); }
+    bool disable(QString* error) override { return change(false, error); }
+    bool isEnabled() const override { return enabled; }
+    bool change(bool on, QString* error) {
+        ++calls;
+        if (fail)
+            *error = QStringLiteral("disk full");
+        else
+            enabled = on;
+        return !fail;
+    }
+    bool enabled = false, fail = false;
+    int calls = 0;
+};
+
+// The sessions stored in a history database, six texts each, in stored order.
+std::vector<QStringList> storedSessions(const QString& dbPath);
 
 // A history database with `rows` sessions, made in one transaction.
 void fillHistory(const QString& dbPath, int rows);

@@ -9,7 +9,10 @@
 #include <QLineSeries>
 #include <QValueAxis>
 
-#include "support/widget_test.h"
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "support/test_support.h"
 #include "ui/chart_view.h"
 
 using namespace lt;
@@ -31,10 +34,20 @@ int visibleSeries(QChart* chart, QAbstractSeries::SeriesType type) {
 
 }  // namespace
 
-using ChartViewTest = test::WidgetTest;
+class ChartViewTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "test";
+        static char* argv[] = {arg0, nullptr};
+        if (!QApplication::instance()) new QApplication(argc, argv);
+    }
+    ControlRegistry registry;
+    Chart model{registry, QStringLiteral("Grafica_Estadisticas")};
+    QTemporaryDir dir;
+};
 
 TEST_F(ChartViewTest, BarsOrLinesOnTwoAxesWithSeriesShownAndHiddenWithoutRebuilding) {
-    Chart& model = logic.form().Grafica_Estadisticas;
     ChartView view(model, [] { return 0; });
     model.setPoints(points(5));
     model.setAxisMaxima(165, 13.75);
@@ -63,14 +76,12 @@ TEST_F(ChartViewTest, BarsOrLinesOnTwoAxesWithSeriesShownAndHiddenWithoutRebuild
 }
 
 TEST_F(ChartViewTest, YearsOfSessionsShowTheNewestAndScrollBack) {
-    Chart& model = logic.form().Grafica_Estadisticas;
     ChartView view(model, [] { return 1; });
     model.setPoints(points(100000));
     EXPECT_EQ(view.firstShown(), 100000 - ChartView::kPointsShown);
 }
 
 TEST_F(ChartViewTest, AFullWindowOfDatesKeepsAFewShortLabelsAndNamesFollowTheLanguage) {
-    Chart& model = logic.form().Grafica_Estadisticas;
     int language = 0;
     ChartView view(model, [&language] { return language; });
     std::vector<ChartPoint> days;
@@ -109,7 +120,6 @@ TEST_F(ChartViewTest, AFullWindowOfDatesKeepsAFewShortLabelsAndNamesFollowTheLan
 }
 
 TEST_F(ChartViewTest, PngAndCsvExportsAreWrittenAndReadBack) {
-    Chart& model = logic.form().Grafica_Estadisticas;
     ChartView view(model, [] { return 0; });
     view.resize(600, 400);
     auto pts = points(3);

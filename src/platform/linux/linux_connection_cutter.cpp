@@ -113,6 +113,7 @@ int LinuxConnectionCutter::terminatePppd() {
     const QDir root(root_);
     const QDir run(root.filePath(QStringLiteral("run")));
     QSet<pid_t> signalled;  // ppp0.pid and ppp-<linkname>.pid name the same daemon
+    int sentSignals = 0;
     for (const QString& name : run.entryList({QStringLiteral("ppp*.pid")}, QDir::Files)) {
         const pid_t pid = pidIn(run.filePath(name));
         if (pid < 0 || signalled.contains(pid)) continue;
@@ -126,11 +127,15 @@ int LinuxConnectionCutter::terminatePppd() {
             const long sent = pidfd >= 0
                                   ? ::syscall(SYS_pidfd_send_signal, pidfd, SIGTERM, nullptr, 0)
                                   : ::kill(pid, SIGTERM);
-            if (sent == 0) signalled.insert(pid);
+            if (sent == 0) {
+                signalled.insert(pid);
+                ++sentSignals;
+            }
         }
         if (pidfd >= 0) ::close(pidfd);
     }
-    return static_cast<int>(signalled.size());
+    // Every signal sent counts: a daemon signalled twice would show here.
+    return sentSignals;
 }
 
 QDBusMessage LinuxConnectionCutter::call(const QString& service, const QString& path,

@@ -1,0 +1,378 @@
+// The program as a user meets it: its real windows, its real composition, a day played
+// by the fake clock and the fake line.
+#include <QChart>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "history/history_store.h"
+#include "platform/linux/single_instance.h"
+#include "support/app_test.h"
+#include "ui/chart_view.h"
+
+using namespace lt;
+
+namespace {
+
+using Flows = test::AppTest;
+
+QByteArray with(QByteArray settings, const char* from, const char* to) {
+    return settings.replace(from, to);
+}
+
+// A word-wrapped label shows all of its text.
+void expectWhole(const QLabel* l) {
+    ASSERT_NE(l, nullptr);
+    EXPECT_FALSE(l->text().isEmpty()) << l->objectName().toStdString();
+    EXPECT_GE(l->height(), l->heightForWidth(l->width())) << l->text().toStdString();
+}
+
+QStringList column(const Grid& g, int c) {
+    QStringList out;
+    for (int r = 0; r < g.rowCount(); ++r) out << g.cell(r, c);
+    return out;
+}
+
+void clickLabel(QWidget* label) {
+    ASSERT_NE(label, nullptr);
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+TEST(CompactWindowGeometry, TwipsFollowTheScreenResolutionAndStayOnAScreen) {
+    EXPECT_EQ(CompactWindowView::twipsToPixels(1440, 2880, 144), QPoint(144, 288));
+    float left = 0, top = 0;
+    CompactWindowView::pixelsToTwips(QPoint(96, 48), 96, left, top);
+    EXPECT_FLOAT_EQ(left, 1440);
+    EXPECT_FLOAT_EQ(top, 720);
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1080)};
+    EXPECT_EQ(CompactWindowView::keepOnScreen({100, 100}, {220, 60}, screens, screens[0]),
+              QPoint(100, 100));
+    // A monitor that was unplugged: back on the primary screen.
+    EXPECT_EQ(CompactWindowView::keepOnScreen({2500, 100}, {220, 60}, screens, screens[0]),
+              QPoint(20, 20));
+}
+
+TEST_F(Flows, EveryControlHasItsWidgetAndAHiddenWindowCatchesUpWhenShown) {
+    start();
+    EXPECT_TRUE(window().unboundControls().isEmpty())
+        << window().unboundControls().join(", ").toStdString();
+    // Behind the tray the window lays out nothing once a second...
+    window().setWindowState(Qt::WindowMinimized);  // as the window manager does it
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(form().Systray.visible);
+    online(3);
+    auto* hora = widget<QLineEdit>("TxTAHora_Estado");
+    EXPECT_EQ(hora->text(), QString());
+    // ...a right click on the icon leaves it there, a left click brings it back up to date.
+    emit window().trayIcon()->activated(QSystemTrayIcon::Context);
+    EXPECT_FALSE(window().isVisible());
+    emit window().trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(form().Systray.visible);
+    EXPECT_EQ(hora->text(), QStringLiteral("10:00:02"));
+}
+
+TEST_F(Flows, SmallWindowAndBackWhileOnLine) {
+    start();
+    online(3);
+    EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("CONNECTED"));
+
+    click("CdReducido_Estado");
+    CompactWindowView* chico = app->compactWindow();
+    ASSERT_NE(chico, nullptr);
+    EXPECT_TRUE(chico->isVisible());
+    EXPECT_FALSE(window().isVisible());
+    run(2);
+    // The previous tick's time and cost, as the main window showed them.
+    EXPECT_EQ(chico->findChild<QLabel*>(QStringLiteral("LbTiempo"))->text(),
+              QStringLiteral("00:00:03"));
+    EXPECT_EQ(chico->findChild<QLabel*>(QStringLiteral("LbCosto"))->text(),
+              form().TxCOCostoConexionActual_Estado.text());
+    EXPECT_TRUE(form().FrChico.GifAnim2.playing());
+
+    chico->move(300, 200);
+    const QPoint placed = chico->pos();
+    chico->close();
+    EXPECT_FALSE(chico->isVisible());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(ini("UbicacionInicio", "Izquierda").isEmpty());
+
+    // The same window comes back where it was left, and Escape closes it.
+    click("CdReducido_Estado");
+    EXPECT_EQ(app->compactWindow(), chico);
+    EXPECT_EQ(chico->pos(), placed);
+    QTest::keyClick(chico, Qt::Key_Escape);
+    EXPECT_FALSE(chico->isVisible());
+    EXPECT_TRUE(window().isVisible());
+}
+
+TEST_F(Flows, StartSmallThenASessionIsCountedAndStored) {
+    start(with(test::kAppSettings, "FormatoInicio=0", "FormatoInicio=1"));
+    ASSERT_NE(app->compactWindow(), nullptr);
+    EXPECT_TRUE(app->compactWindow()->isVisible());
+    EXPECT_FALSE(window().isVisible());
+
+    online(20);
+    EXPECT_EQ(app->compactWindow()->findChild<QLabel*>(QStringLiteral("LbTiempo"))->text(),
+              QStringLiteral("00:00:18"));
+    EXPECT_TRUE(form().FrChico.GifAnim2.playing());
+    offline(2);
+    const auto rows = stored();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].mid(0, 4), (QStringList{"05/12/2026", "10:00:00", "10:00:19", "00:00:19"}));
+    EXPECT_TRUE(app->compactWindow()->isVisible());
+}
+
+TEST_F(Flows, AnAllowanceCutShowsTheWholeMessageAndEndsTheSession) {
+    cutter.probe = &probe;
+    start(with(test::kAppSettings, "QueDia=N", "QueDia=D\nDespuesDe=0\nImpDespues=1"));
+    online(3600 + 3);
+    EXPECT_EQ(cutter.calls, 1);
+    MessageWindowView* dialogo = app->messageWindow();
+    ASSERT_NE(dialogo, nullptr);
+    EXPECT_TRUE(dialogo->isVisible());
+    const auto* expired = dialogo->findChild<QLabel*>(QStringLiteral("LbExpired"));
+    const auto* texto = dialogo->findChild<QLabel*>(QStringLiteral("LbDialogo"));
+    EXPECT_EQ(expired->text(), QStringLiteral("The time programmed to finalized."));
+    EXPECT_EQ(texto->text(), QStringLiteral("It was programmed 01 hours daily."));
+    expectWhole(expired);
+    expectWhole(texto);
+
+    // The line the cut ended closed the session at the cut.
+    const auto rows = stored();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][3], QStringLiteral("01:00:00"));
+    EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("DISCONNECTED"));
+
+    QTest::mouseClick(dialogo, Qt::LeftButton);
+    EXPECT_FALSE(dialogo->isVisible());
+    EXPECT_FALSE(form().Dialogo.window.visible);
+}
+
+TEST_F(Flows, AWindowCutThatCannotEndTheLineSaysSoOnceAndTheSessionGoesOn) {
+    cutter.ends = 0;
+    start(with(test::kAppSettings, "QueDia=N",
+               "QueDia=D\nDespuesDe=1\nImpDesde=10:00:30\nImpDurante=00:10:00"));
+    online(60);
+    MessageWindowView* dialogo = app->messageWindow();
+    ASSERT_NE(dialogo, nullptr);
+    EXPECT_EQ(dialogo->findChild<QLabel*>(QStringLiteral("LbDialogo"))->text(),
+              QStringLiteral("It was programmed from 10:00:30 and during 00:10:00 hours."));
+    expectWhole(dialogo->findChild<QLabel*>(QStringLiteral("LbDialogo")));
+    QTest::keyClick(dialogo, Qt::Key_Escape);
+    EXPECT_FALSE(dialogo->isVisible());
+
+    // Tried on every tick, said once: no window again, the notice stays on the tab.
+    online(60);
+    EXPECT_GT(cutter.calls, 30);
+    EXPECT_FALSE(dialogo->isVisible());
+    EXPECT_TRUE(stored().empty());
+    auto* aviso = widget<QLabel>("LbAvisoCorte_Estado");
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("The scheduled cut could not")));
+
+    // The line goes down on its own: the session is stored and the notice goes.
+    offline(2);
+    EXPECT_EQ(stored().size(), 1u);
+    EXPECT_FALSE(aviso->isVisible());
+}
+
+TEST_F(Flows, AStartUpMessageWaitsForNobodyWhileASessionEndsAndTheProgramIsTerminated) {
+    start(with(test::kAppSettings, "TimerCosto=1", "TimerCosto=0"));
+    // Shown after the load, and the load went on without waiting for OK.
+    EXPECT_EQ(messageText(), QStringLiteral("Nonvalid value, to enter values between 1 and 15"));
+    online(5);
+    offline(2);
+    EXPECT_EQ(stored().size(), 1u);
+    ASSERT_NE(message(), nullptr);  // nobody has pressed OK yet
+
+    ASSERT_TRUE(terminatedBySignalWithin(SIGTERM, 2000));
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(stored().size(), 1u);
+    // The record was whole when it was saved: nothing blanked, the fix kept.
+    EXPECT_EQ(ini("tiempos y costos semanales", "CostoDesdeHasta"), QStringLiteral("2"));
+    EXPECT_EQ(ini("Interrupciones", "Clave"), QStringLiteral("0003097098099"));
+    EXPECT_EQ(ini("Intervalos timers", "TimerConexion"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Intervalos timers", "TimerCosto"), QStringLiteral("5"));
+    EXPECT_EQ(ini("Flags", "ServerTime"), QStringLiteral("0"));
+}
+
+TEST_F(Flows, TerminationDuringASessionStoresItOnce) {
+    start();
+    online(10);
+    app->terminate();  // the session manager's request
+    ASSERT_TRUE(app->isFinished());
+    EXPECT_TRUE(terminatedBySignalWithin(SIGTERM, 200));
+    app->terminate();
+    const auto rows = stored();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], QStringLiteral("10:00:09"));
+    EXPECT_EQ(exitCode, 0);
+}
+
+TEST_F(Flows, ThePasswordUnlocksAndIsChanged) {
+    start();
+    window().tabs()->setCurrentIndex(2);
+    EXPECT_FALSE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
+
+    type("TxClaveActual_Configuracion", QStringLiteral("wrong"));
+    click("CdAceptarClaveActual_Configuracion");
+    EXPECT_EQ(messageText(), QStringLiteral("Password not valid"));
+    EXPECT_EQ(message()->icon(), QMessageBox::Critical);
+    dismissMessage();
+    EXPECT_EQ(window().focusWidget(), widget("TxClaveActual_Configuracion"));
+    EXPECT_FALSE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
+
+    type("TxClaveActual_Configuracion", QStringLiteral(" abc "));
+    click("CdAceptarClaveActual_Configuracion");
+    EXPECT_EQ(message(), nullptr);
+    EXPECT_TRUE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
+    EXPECT_TRUE(widget<QLineEdit>("TxClaveActual_Configuracion")->text().isEmpty());
+
+    click("CkNuevaClave_Configuracion");
+    EXPECT_TRUE(widget("TxNuevaClave_Configuracion")->isVisible());
+    EXPECT_EQ(widget<QLabel>("LbClaveActual_Configuracion")->text(),
+              QStringLiteral("Enter previous password:"));
+    type("TxClaveActual_Configuracion", QStringLiteral("abc"));
+    type("TxNuevaClave_Configuracion", QStringLiteral("xyz"));
+    click("CdAceptarClaveNueva_Configuracion");
+    EXPECT_EQ(ini("Interrupciones", "Clave"), QStringLiteral("0003120121122"));
+    EXPECT_FALSE(widget("TxNuevaClave_Configuracion")->isVisible());
+}
+
+TEST_F(Flows, ALanguageSwitchWithTheCompactWindowOpen) {
+    start();
+    click("CdReducido_Estado");
+    CompactWindowView* chico = app->compactWindow();
+    ASSERT_NE(chico, nullptr);
+    // A second start brings the main window forward; the compact one stays.
+    SingleInstance second(app->logic().files().lockPath());
+    EXPECT_FALSE(second.acquire());
+    for (int i = 0; i < 50 && !window().isVisible(); ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    ASSERT_TRUE(window().isVisible());
+    EXPECT_TRUE(chico->isVisible());
+
+    auto* idiomas = widget<QListWidget>("LsIdiomas");
+    window().tabs()->setCurrentIndex(2);
+    QTest::mouseClick(idiomas->viewport(), Qt::LeftButton, {},
+                      idiomas->visualItemRect(idiomas->item(1)).center());
+    EXPECT_EQ(window().tabs()->tabText(0), QStringLiteral("Estados"));
+    EXPECT_EQ(widget<QAbstractButton>("CdReducido_Estado")->text(), QStringLiteral("Reducido"));
+    EXPECT_EQ(chico->windowTitle(), QStringLiteral("LinkTally V1.06 (b)"));
+    EXPECT_TRUE(chico->isVisible());
+    online(3);
+    EXPECT_EQ(chico->findChild<QLabel*>(QStringLiteral("LbTiempo"))->text(),
+              QStringLiteral("00:00:01"));
+    EXPECT_EQ(widget<QLabel>("LbTIEStadoE_Estado")->text(), QStringLiteral("CONECTADO"));
+}
+
+TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
+    {
+        HistoryStore store(path(QStringLiteral("LinkTally.db")));
+        store.open();
+        for (const QStringList& r : std::vector<QStringList>{
+                 {"28/11/2026", "20:00:00", "20:05:00", "00:05:00", "000.10", "000.10"},
+                 {"03/12/2026", "09:00:00", "09:30:00", "00:30:00", "001.00", "001.10"},
+                 {"04/12/2026", "10:00:00", "12:00:00", "02:00:00", "004.00", "005.10"},
+                 {"04/12/2026", "15:00:00", "15:10:00", "00:10:00", "000.33", "005.43"}})
+            store.append(SessionRecord::fromRow(r));
+    }
+    start();
+    const Grid& grid = form().MSFlexGrid_Estado;
+    const Chart& chart = form().Grafica_Estadisticas;
+    // The chart is built when its tab is first shown, with the data already there.
+    EXPECT_EQ(window().chartView(), nullptr);
+    window().tabs()->setCurrentIndex(3);
+    ASSERT_NE(window().chartView(), nullptr);
+    EXPECT_EQ(window().chartView()->chart()->axes(Qt::Horizontal).size(), 1);
+    auto labels = [&chart] {
+        QStringList out;
+        for (const ChartPoint& p : chart.points()) out << p.label;
+        return out;
+    };
+    const QStringList inOrder = {"28/11 20:00", "03/12 09:00", "04/12 10:00", "04/12 15:00"};
+    EXPECT_EQ(labels(), inOrder);
+
+    clickLabel(widget("LbDia_Estadisticas"));
+    EXPECT_EQ(column(grid, 0), (QStringList{"28/11/2026", "03/12/2026", "04/12/2026"}));
+    EXPECT_EQ(column(grid, 3), (QStringList{"00:05:00", "00:30:00", "02:10:00"}));
+
+    // Sorting the grid reorders what it shows, never what the charts and stores follow.
+    clickLabel(widget("LbSesion_Estadisticas"));
+    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(3);
+    EXPECT_EQ(column(grid, 3).first(), QStringLiteral("02:00:00"));
+    clickLabel(widget("LbSesion_Estadisticas"));
+    EXPECT_EQ(labels(), inOrder);
+    EXPECT_EQ(column(grid, 3).first(), QStringLiteral("00:05:00"));
+
+    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(4);
+    window().tabs()->setCurrentIndex(0);
+    online(5);
+    offline(2);
+    EXPECT_EQ(column(grid, 0),
+              (QStringList{"28/11/2026", "03/12/2026", "04/12/2026", "04/12/2026", "05/12/2026"}));
+    EXPECT_EQ(labels().last(), QStringLiteral("05/12 10:00"));
+
+    // Month rows sort by their month on a click on the date caption.
+    window().tabs()->setCurrentIndex(3);
+    clickLabel(widget("LbMes_Estadisticas"));
+    EXPECT_EQ(column(grid, 0), (QStringList{"11/2026", "12/2026"}));
+    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(0);
+    EXPECT_EQ(column(grid, 0), (QStringList{"12/2026", "11/2026"}));
+}
+
+TEST_F(Flows, ClearingTheHistoryEmptiesGridTableAndAccumulatedCost) {
+    start();
+    online(30);
+    offline(2);
+    ASSERT_EQ(stored().size(), 1u);
+    EXPECT_TRUE(window().tabs()->isTabEnabled(3));
+    window().tabs()->setCurrentIndex(2);
+    EXPECT_FALSE(widget("CdLimpiarBase_Configuracion")->isEnabled());
+    type("TxClaveActual_Configuracion", QStringLiteral("abc"));
+    click("CdAceptarClaveActual_Configuracion");
+
+    click("CdLimpiarBase_Configuracion");
+    EXPECT_TRUE(stored().empty());
+    EXPECT_EQ(widget<QTableView>("MSFlexGrid_Estado")->model()->rowCount(), 0);
+    EXPECT_FALSE(window().tabs()->isTabEnabled(3));
+    EXPECT_EQ(ini("Costos", "CostoAcumuladoPorSesion"), QStringLiteral("000.00"));
+    EXPECT_EQ(widget<QLineEdit>("TxCOCostoAcumuladoDesde")->text(), QStringLiteral("000.00"));
+}
+
+TEST_F(Flows, ClosingTheWindowFollowsTheLineAndNotExitApplication) {
+    start(with(test::kAppSettings, "AbandonaAplicacion=0", "AbandonaAplicacion=1"));
+    online(3);
+    // While on line a close is refused, whatever the setting.
+    window().close();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(app->isFinished());
+    offline(2);
+
+    // Off line with "Not exit application" ticked: the settings are saved, the program stays.
+    QFile::remove(path(QStringLiteral("Linktally.ini")));
+    window().close();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(app->isFinished());
+    EXPECT_EQ(ini("Intervalos timers", "AbandonaAplicacion"), QStringLiteral("1"));
+
+    window().tabs()->setCurrentIndex(2);
+    type("TxClaveActual_Configuracion", QStringLiteral("abc"));
+    click("CdAceptarClaveActual_Configuracion");
+    EXPECT_EQ(messageText(), QString());
+    EXPECT_TRUE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
+    click("CkAbadonaAplicacion_Configuracion");
+    EXPECT_EQ(form().CkAbadonaAplicacion_Configuracion.value(), 0);
+    window().close();
+    EXPECT_TRUE(app->isFinished());
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(ini("Intervalos timers", "AbandonaAplicacion"), QStringLiteral("0"));
+    EXPECT_EQ(stored().size(), 1u);
+}
