@@ -47,15 +47,12 @@ class FakeNetworkManager : public QObject, protected QDBusContext {
   public slots:
     void DeactivateConnection(const QDBusObjectPath& connection) {
         QMutexLocker lock(&mutex_);
-        if (refused.contains(connection.path())) {
-            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("Not authorized"));
-            return;
-        }
-        if (!active.contains(connection) || deactivated_.contains(connection.path())) {
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Not active"));
-            return;
-        }
-        deactivated_.append(connection.path());
+        const QString path = connection.path();
+        if (refused.contains(path) || !active.contains(connection) || deactivated_.contains(path))
+            sendErrorReply(QDBusError::AccessDenied,
+                           QStringLiteral("Not authorized or not active"));
+        else
+            deactivated_.append(path);
     }
 
   private:
@@ -72,9 +69,7 @@ class FakeActiveConnection : public QObject {
     Q_PROPERTY(QDBusObjectPath Ip4Config MEMBER ip4Config)
 
   public:
-    bool isDefault = false;
-    bool isDefault6 = false;
-    bool vpn = false;
+    bool isDefault = false, isDefault6 = false, vpn = false;
     QDBusObjectPath ip4Config{QStringLiteral("/")};
 };
 
@@ -87,27 +82,19 @@ class FakeIp4Config : public QObject {
     QString gateway;
 };
 
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-
 class ConnectionCutterTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::coreApplication(); }
 
     void SetUp() override {
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty()) GTEST_SKIP() << "dbus-daemon is not installed";
-        daemon_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                               QStringLiteral("--nofork")});
+        daemon_.start(daemon, {"--session", "--print-address", "--nofork"});
         while (daemon_.waitForReadyRead(5000) && !daemon_.canReadLine()) {
         }
         address_ = QString::fromUtf8(daemon_.readLine().trimmed());
-        ASSERT_FALSE(address_.isEmpty()) << "the private bus did not start";
         service_ = QDBusConnection::connectToBus(address_, QStringLiteral("nm-stand-in"));
-        ASSERT_TRUE(service_.isConnected());
+        ASSERT_TRUE(service_.isConnected()) << "the private bus did not start";
         serviceThread_.start();
     }
 
@@ -125,10 +112,8 @@ class ConnectionCutterTest : public ::testing::Test {
 
     template <typename T>
     T* serve(const QString& path) {
-        auto object = std::make_unique<T>();
-        T* raw = object.get();
-        objects_.push_back({path, std::move(object)});
-        return raw;
+        objects_.push_back({path, std::make_unique<T>()});
+        return static_cast<T*>(objects_.back().second.get());
     }
     // The stand-in answers on its own thread: the cutter blocks the test's thread while
     // it waits for the replies.
@@ -198,31 +183,18 @@ class FakeRoot {
     QTemporaryDir dir_;
 };
 
-qint64 exitedPid() {
-    QProcess p;
-    p.start(QStringLiteral("true"), {});
-    p.waitForFinished(5000);
-    return p.processId() > 0 ? p.processId() : 999999;
-}
-
-// Reports each SIGTERM and lives on, so that a signal sent twice would show.
-void startDaemonStandIn(QProcess& child) {
-    child.start(QStringLiteral("sh"),
-                {QStringLiteral("-c"), QStringLiteral("trap 'echo stopped' TERM; echo ready; "
-                                                      "while :; do sleep 0.05; done")});
-    ASSERT_TRUE(child.waitForReadyRead(5000));
-    ASSERT_EQ(child.readLine(), "ready\n");
-}
-
 TEST_F(ConnectionCutterTest, OnlyARealPppdIsStoppedAndOnlyWhenNetworkManagerEndsNothing) {
-    startDaemonStandIn(child_);
+    // Reports each SIGTERM and lives on, so that a signal sent twice would show.
+    child_.start("sh",
+                 {"-c", "trap 'echo stopped' TERM; echo ready; while :; do sleep 0.05; done"});
+    ASSERT_TRUE(child_.waitForReadyRead(5000));
+    ASSERT_EQ(child_.readLine(), "ready\n");
     const QByteArray daemon = QByteArray::number(child_.processId());
 
     // Pid files gone stale, read against this machine's real process table.
     FakeRoot stale(true);
-    stale.pidFile(QStringLiteral("ppp0.pid"), daemon + '\n');
-    stale.pidFile(QStringLiteral("ppp1.pid"), QByteArray::number(exitedPid()) + '\n');
-    stale.pidFile(QStringLiteral("ppp-isp.pid"), "1\nppp0\n");
+    stale.pidFile("ppp0.pid", daemon + '\n');
+    stale.pidFile("ppp-isp.pid", "1\nppp0\n");
     int n = 10;
     for (const char* junk : {"0", "-1", "", "pppd", "99999999999999"})
         stale.pidFile(QStringLiteral("ppp%1.pid").arg(n++), junk);
@@ -232,8 +204,8 @@ TEST_F(ConnectionCutterTest, OnlyARealPppdIsStoppedAndOnlyWhenNetworkManagerEnds
     // The same process, now claiming to be pppd, under two pid files: one signal.
     FakeRoot dialled;
     dialled.comm(child_.processId(), "pppd");
-    dialled.pidFile(QStringLiteral("ppp0.pid"), daemon + '\n');
-    dialled.pidFile(QStringLiteral("ppp-isp.pid"), daemon + "\nppp0\n");
+    dialled.pidFile("ppp0.pid", daemon + '\n');
+    dialled.pidFile("ppp-isp.pid", daemon + "\nppp0\n");
     EXPECT_EQ(cutter(dialled.path()).hangUp(), 1);
     ASSERT_TRUE(child_.waitForReadyRead(5000));
     EXPECT_EQ(child_.readLine(), "stopped\n");

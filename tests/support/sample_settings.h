@@ -2,103 +2,62 @@
 // A complete settings file as the program writes it: every section and key in the
 // program's order, realistic values, one blank line between sections.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <vector>
 
 namespace lt::sample {
 
 struct Setting {
-    QString section;
-    QString key;
-    QString value;
+    QString section, key, value;
 };
 
 inline std::vector<Setting> sampleSettings() {
     std::vector<Setting> out;
-    out.reserve(91);
     const auto add = [&out](const char* section, const QString& key, const char* value) {
         out.push_back({QString::fromUtf8(section), key, QString::fromUtf8(value)});
     };
 
-    // word: the day word in the band keys; costSuffix: what follows the cost keys.
-    struct Band {
-        const char* section;
-        const char* word;
-        const char* costSuffix;
-        const char* values[8];
+    // The day word in the band keys, what follows the cost keys, and the eight values.
+    const char* const bands[][3] = {
+        {"Semana", "", "08 00 00 20 00 00 1.60 0.80"},
+        {"Domingo", "Domingo", "00 00 00 00 00 00 0.80 0.80"},
+        {"Lunes", "Lunes", "08 00 00 20 00 00 1.60 0.80"},
+        {"Martes", "Martes", "08 00 00 20 00 00 1.60 0.80"},
+        {"Miercoles", "Miercoles", "08 30 00 20 30 00 1.60 0.80"},
+        {"Jueves", "Jueves", "08 00 00 20 00 00 1.60 0.80"},
+        {"Viernes", "Viernes", "08 00 00 18 00 00 1.75 0.90"},
+        {"Sabado", "Sabado", "9 0 0 13 0 0 1.20 0.80"},
     };
-    const Band bands[] = {
-        {"tiempos y costos semanales",
-         "Semana",
-         "",
-         {"08", "00", "00", "20", "00", "00", "1.60", "0.80"}},
-        {"tiempos y costos diarios-domingo",
-         "Domingo",
-         "Domingo",
-         {"00", "00", "00", "00", "00", "00", "0.80", "0.80"}},
-        {"tiempos y costos diarios-lunes",
-         "Lunes",
-         "Lunes",
-         {"08", "00", "00", "20", "00", "00", "1.60", "0.80"}},
-        {"tiempos y costos diarios-martes",
-         "Martes",
-         "Martes",
-         {"08", "00", "00", "20", "00", "00", "1.60", "0.80"}},
-        {"tiempos y costos diarios-miercoles",
-         "Miercoles",
-         "Miercoles",
-         {"08", "30", "00", "20", "30", "00", "1.60", "0.80"}},
-        {"tiempos y costos diarios-jueves",
-         "Jueves",
-         "Jueves",
-         {"08", "00", "00", "20", "00", "00", "1.60", "0.80"}},
-        {"tiempos y costos diarios-viernes",
-         "Viernes",
-         "Viernes",
-         {"08", "00", "00", "18", "00", "00", "1.75", "0.90"}},
-        {"tiempos y costos diarios-sabado",
-         "Sabado",
-         "Sabado",
-         {"9", "0", "0", "13", "0", "0", "1.20", "0.80"}},
-    };
-    for (const Band& band : bands) {
-        const QString word = QString::fromUtf8(band.word);
-        const QString suffix = QString::fromUtf8(band.costSuffix);
-        const QString keys[8] = {
-            "Desde" + word + "HH",      "Desde" + word + "MM", "Desde" + word + "SS",
-            "Hasta" + word + "HH",      "Hasta" + word + "MM", "Hasta" + word + "SS",
-            "CostoDesdeHasta" + suffix, "CostoResto" + suffix,
-        };
-        for (int i = 0; i < 8; ++i) add(band.section, keys[i], band.values[i]);
+    for (const auto& [word, suffix, values] : bands) {
+        const QString w = QString::fromUtf8(word), cost = QString::fromUtf8(suffix);
+        const QByteArray section = cost.isEmpty()
+                                       ? QByteArray("tiempos y costos semanales")
+                                       : "tiempos y costos diarios-" + QByteArray(word).toLower();
+        const QString keys[8] = {"Desde" + w + "HH",       "Desde" + w + "MM", "Desde" + w + "SS",
+                                 "Hasta" + w + "HH",       "Hasta" + w + "MM", "Hasta" + w + "SS",
+                                 "CostoDesdeHasta" + cost, "CostoResto" + cost};
+        const QList<QByteArray> v = QByteArray(values).split(' ');
+        for (int i = 0; i < 8; ++i) add(section.constData(), keys[i], v[i].constData());
     }
 
-    add("Reduccion costos", "CkReduccion", "1");
-    add("Reduccion costos", "ReduccionCada", "60");
-    add("Reduccion costos", "PorcentajeCostoReducido", "10");
-    add("Intervalos timers", "TimerConexion", "1");
-    add("Intervalos timers", "TimerCosto", "1");
-    add("Intervalos timers", "AbandonaAplicacion", "0");
-    add("Idiomas", "CodigoIdioma", "1");
-    add("Costos", "AjusteCosto", "D");
-    add("Costos", "CostoIVA", "21");
-    add("Costos", "CostoAcumuladoPorSesion", "012.35");
-    add("Interrupciones", "Clave", "");
-    add("Interrupciones", "DespuesDe", "3");
-    add("Interrupciones", "Momento", "05/12/2026");
-    add("Interrupciones", "CosAcumConex", "Costo acumulado desde el 01/11/2026:");
-    add("Interrupciones", "FeInt", "01/12/2026 08:30:00");
-    add("Interrupciones", "DiasAcum", "04");
-    add("Interrupciones", "HorasAcum", "02:15:40");
-    add("Flags", "FormatoInicio", "0");
-    add("Flags", "DespuesDe", "1");
-    add("Flags", "ImpDesde", "01:00:00");
-    add("Flags", "ImpDurante", "05:00:00");
-    add("Flags", "ImpDespues", "3");
-    add("Flags", "QueDia", "S");
-    add("Flags", "WindowsInicio", "0");
-    add("Flags", "ServerTime", "4");
-    add("UbicacionInicio", "Izquierda", "9465");
-    add("UbicacionInicio", "Top", "7230");
+    // The other sections, their settings separated by semicolons.
+    const char* const rest[][2] = {
+        {"Reduccion costos", "CkReduccion=1;ReduccionCada=60;PorcentajeCostoReducido=10"},
+        {"Intervalos timers", "TimerConexion=1;TimerCosto=1;AbandonaAplicacion=0"},
+        {"Idiomas", "CodigoIdioma=1"},
+        {"Costos", "AjusteCosto=D;CostoIVA=21;CostoAcumuladoPorSesion=012.35"},
+        {"Interrupciones",
+         "Clave=;DespuesDe=3;Momento=05/12/2026;CosAcumConex=Costo acumulado desde el "
+         "01/11/2026:;FeInt=01/12/2026 08:30:00;DiasAcum=04;HorasAcum=02:15:40"},
+        {"Flags",
+         "FormatoInicio=0;DespuesDe=1;ImpDesde=01:00:00;ImpDurante=05:00:00;ImpDespues=3;QueDia=S;"
+         "WindowsInicio=0;ServerTime=4"},
+        {"UbicacionInicio", "Izquierda=9465;Top=7230"},
+    };
+    for (const auto& [section, settings] : rest)
+        for (const QString& s : QString::fromUtf8(settings).split(u';'))
+            add(section, s.section(u'=', 0, 0), s.section(u'=', 1).toUtf8().constData());
     return out;
 }
 

@@ -1,11 +1,19 @@
 #include "support/test_support.h"
 
 #include <sqlite3.h>
+#include <QCoreApplication>
 #include <QFile>
 
 #include "history/history_store.h"
 
 namespace lt::test {
+
+void coreApplication() {
+    static int argc = 1;
+    static char arg0[] = "linktally-test";
+    static char* argv[] = {arg0, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
 
 QString readFile(const QString& path) {
     QFile f(path);

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <vector>
 
 #include "form/messages.h"
@@ -26,8 +25,7 @@ class RecordingMessageBox final : public MessageBox {
   public:
     struct Shown {
         Icon icon;
-        QString title;
-        QString text;
+        QString title, text;
     };
     void show(Icon icon, const QString& title, const QString& text) override {
         shown.push_back({icon, title, text});
@@ -110,16 +108,15 @@ class FakeAutostart final : public Autostart {
     bool disable(QString* error) override { return change(false, error); }
     bool isEnabled() const override { return enabled; }
     bool change(bool on, QString* error) {
-        ++calls;
-        if (fail)
-            *error = QStringLiteral("disk full");
-        else
-            enabled = on;
+        if (fail) *error = QStringLiteral("disk full");
+        enabled = fail ? enabled : on;
         return !fail;
     }
     bool enabled = false, fail = false;
-    int calls = 0;
 };
+
+// The application object that Qt's event loop and sockets need, made once.
+void coreApplication();
 
 // The sessions stored in a history database, six texts each, in stored order.
 std::vector<QStringList> storedSessions(const QString& dbPath);
