@@ -3,7 +3,7 @@
 namespace lt {
 
 void QtTimerDriver::add(TimerModel& model) {
-    auto entry = std::make_unique<Entry>(Entry{&model, std::make_unique<QTimer>()});
+    auto entry = std::make_unique<Entry>(Entry{&model, std::make_unique<QTimer>(), {}});
     Entry* e = entry.get();
     // Coarse timers let the system batch wake-ups; a second's tick needs no precision.
     e->timer->setTimerType(Qt::CoarseTimer);
