@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "platform/file_system.h"
 #include "settings/ini_file.h"
 #include "support/sample_settings.h"
 
@@ -59,8 +60,9 @@ void BM_SaveToDisk(benchmark::State& state) {
     const QString path = dir.filePath("Linktally.ini");
     IniFile ini;
     ini.parse(lt::sample::sampleSettingsFile());
+    lt::PosixFileSystem fs;
     for (auto _ : state) {
-        if (!ini.save(path)) {
+        if (!ini.save(fs, path)) {
             state.SkipWithError(ini.errorString().toStdString().c_str());
             break;
         }

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
+#include "platform/file_system.h"
 #include "settings/settings_store.h"
 #include "support/sample_settings.h"
 #include "support/test_support.h"
@@ -25,8 +26,14 @@ struct Fixture {
     lt::ParametrosMonitor params;
     lt::FakeClock clock;
     lt::test::LiveMessages live{estado};
-    lt::SettingsStore store{
-        dir.filePath(QStringLiteral("Linktally.ini")), form, estado, params, clock, live.messages};
+    lt::PosixFileSystem fs;
+    lt::SettingsStore store{dir.filePath(QStringLiteral("Linktally.ini")),
+                            fs,
+                            form,
+                            estado,
+                            params,
+                            clock,
+                            live.messages};
 };
 
 void BM_LeerINI(benchmark::State& state) {

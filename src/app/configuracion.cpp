@@ -27,10 +27,10 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
     : clock_(clock),
       files_(std::move(files)),
       messages_(messages, estado_),
-      settings_(files_.settingsPath(), form_, estado_, params_, clock_, messages_),
+      settings_(files_.settingsPath(), fs_, form_, estado_, params_, clock_, messages_),
       lock_(form_, estado_),
       guard_(form_, estado_, clock_, [this] { TiServerInternet_Timer(); }),
-      cost_(form_, estado_, clock_, settings_),
+      cost_(form_, estado_, clock_),
       connection_(form_, estado_, clock_, probe, cutter),
       session_(form_, estado_, clock_, cost_, lock_, settings_, animationPath(),
                SessionHooks{
@@ -41,10 +41,15 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                    .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
                    .tickDone = [this] { guard_.observarTick(); },
-                   .sesionNueva = [this] { connection_.olvidarAvisoCorte(); },
+                   .sesionNueva =
+                       [this] {
+                           connection_.olvidarAvisoCorte();
+                           history_.sesionNueva();
+                       },
                }),
       store_(files_.historyPath()),
-      history_(form_, estado_, clock_, store_, settings_, messages_),
+      ledger_(fs_, files_.ledgerPath()),
+      history_(form_, estado_, clock_, store_, ledger_, settings_, messages_),
       schedule_(
           form_, estado_, clock_, settings_, [this] { return connection_.cortarConexion(); },
           [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); }),
@@ -92,8 +97,13 @@ void Configuracion::TiServerInternet_Timer() {
 }
 
 void Configuracion::TiCostos_Timer() {
+    // After a sleep this tick may come first: the session ends before the sleep is priced.
+    if (session_.cerrarSiDormido()) return;
     cost_.TiCostos_Timer();
-    if (estado_.Conectado) history_.checkpoint();
+    if (!estado_.Conectado) return;
+    // Noted priced this moment, not at the last pricing TimerCosto minutes ago.
+    const CostCalculator::Precio precio = cost_.precioAhora();
+    history_.checkpoint(precio.costo, precio.costoAcumulado);
 }
 
 QString Configuracion::animationPath() const {

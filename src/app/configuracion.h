@@ -18,6 +18,7 @@
 #include "password/access_password.h"
 #include "platform/connection.h"
 #include "platform/file_locations.h"
+#include "platform/file_system.h"
 #include "schedule/interruption_schedule.h"
 #include "settings/launch_at_startup.h"
 #include "settings/parametros_monitor.h"
@@ -62,6 +63,7 @@ class Configuracion {
     SettingsEditing& editing() { return editing_; }
     Statistics& statistics() { return stats_; }
     HistoryStore& historyStore() { return store_; }
+    SessionLedger& ledger() { return ledger_; }
     const AppFiles& files() const { return files_; }
 
     // Where the program starts with the desktop from; set before Form_Load.
@@ -114,6 +116,7 @@ class Configuracion {
     EstadoMonitor estado_;
     ParametrosMonitor params_;
     Messages messages_;
+    PosixFileSystem fs_;
     SettingsStore settings_;
     SettingsLock lock_;
     ClockChangeGuard guard_;
@@ -121,6 +124,7 @@ class Configuracion {
     ConnectionCheck connection_;
     SessionClock session_;
     HistoryStore store_;
+    SessionLedger ledger_;
     SessionHistory history_;
     InterruptionSchedule schedule_;
     AccessPassword password_;

@@ -58,13 +58,16 @@ bool SessionClock::dormido() const {
            form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'));
 }
 
+bool SessionClock::cerrarSiDormido() {
+    if (!dormido()) return false;
+    // Sleep is no connection time: the session ends where the PC went to sleep, and a
+    // new one opens on the next tick if the line is up.
+    cerrarSesion(true);
+    return true;
+}
+
 void SessionClock::TiTiempoConexion_Timer() {
-    if (dormido()) {
-        // Sleep is no connection time: the session ends where the PC went to sleep, and
-        // a new one opens on the next tick if the line is up.
-        cerrarSesion(true);
-        return;
-    }
+    if (cerrarSiDormido()) return;
     if (estado_.Conectado) {
         avanzarSesion();
         return;

@@ -38,6 +38,9 @@ class SessionClock {
     // Logout, shutdown or SIGTERM with the line still up: the running session ends now,
     // as a dropped line would end it.
     void cerrarSesionEnCurso();
+    // The first tick after a sleep, whichever timer it is: the session ends where the
+    // sleep began, before anything prices the sleep. True when it did.
+    bool cerrarSiDormido();
     void BarraDeProgreso();
     // The session-clock interval from TimerConexion in milliseconds; an empty, zero or
     // unreadable setting gives 5 seconds so that the clock never stops.

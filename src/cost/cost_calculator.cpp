@@ -5,7 +5,6 @@
 #include "core/text_format.h"
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
-#include "settings/settings_store.h"
 
 namespace lt {
 
@@ -70,26 +69,39 @@ void CostCalculator::TiCostos_Timer() {
     calcular();
 }
 
-void CostCalculator::calcular() {
+float CostCalculator::costoParcialHasta(OleDate end, std::int64_t endMono) const {
     const TarifaConexion tariff = TarifaActual();
     // The stretch priced is the time that really passed (monotonic clock), ending at the
-    // wall-clock instant now, or at the instant a sleep began.
-    const OleDate end = finForzado_ > 0 ? finForzado_ : clock_.now();
-    const std::int64_t endMono = finForzado_ > 0 ? finForzadoMono_ : clock_.monotonicMs();
+    // wall-clock instant given.
     const OleDate start =
         end - static_cast<double>(endMono - estado_.InicioTramoMono) / (kSecondsPerDay * 1000.0);
     if (tariff.bandFor(end) && estado_.InicioTramo > 0)
-        estado_.CostoParcial = static_cast<float>(priceInterval(tariff, start, end));
+        return static_cast<float>(priceInterval(tariff, start, end));
+    return estado_.CostoParcial;
+}
+
+float CostCalculator::conImpuestos(float parcial) const {
+    const float base = parcial + estado_.CostoReducido;
+    const auto tax = static_cast<float>(leadingNumber(form_.TxImpuestos_Costo.text().trimmed()));
+    return base + base * tax / 100.0f;
+}
+
+CostCalculator::Precio CostCalculator::precioAhora() const {
+    const float total = conImpuestos(costoParcialHasta(clock_.now(), clock_.monotonicMs()));
+    return {formatMoney(total), formatMoney(total + estado_.CostoAcumuladoPorSesion)};
+}
+
+void CostCalculator::calcular() {
+    // Up to now, or to the instant a sleep began.
+    const OleDate end = finForzado_ > 0 ? finForzado_ : clock_.now();
+    const std::int64_t endMono = finForzado_ > 0 ? finForzadoMono_ : clock_.monotonicMs();
+    estado_.CostoParcial = costoParcialHasta(end, endMono);
     if (form_.CkReduccionCosto_Costo.value() == 1) aplicarReduccion();
 
-    const float base = estado_.CostoParcial + estado_.CostoReducido;
-    const auto tax = static_cast<float>(leadingNumber(form_.TxImpuestos_Costo.text().trimmed()));
-    const float total = base + base * tax / 100.0f;
+    const float total = conImpuestos(estado_.CostoParcial);
     form_.TxCOCostoConexionActual_Estado.setText(formatMoney(total));
-
-    const auto stored = strictReal(settings_.LeerValorINI(
-        QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion")));
-    if (stored) estado_.CostoAcumuladoPorSesion = static_cast<float>(*stored);
+    // The accumulated cost of the finished sessions is the one held in memory: a settings
+    // file that could not be written must not freeze it at its last saved value.
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(total + estado_.CostoAcumuladoPorSesion));
     form_.FrChico.LbTiempo.setCaption(form_.TxTITiempoConexion_Estado.text());
     form_.FrChico.LbCosto.setCaption(form_.TxCOCostoConexionActual_Estado.text());

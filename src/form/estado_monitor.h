@@ -38,6 +38,9 @@ struct EstadoMonitor {
     QString ServerTime;
     int PasoServidorTiempo = 0;
     bool PrimerTickHecho = false;
+    // The running session's id, given when it opens; stored with it, so that no session
+    // is ever stored twice.
+    std::uint64_t IdSesion = 0;
     // The user-interface language: 0 English, 1 Spanish; other values leave texts alone.
     int CodigoIdioma = 0;
 };

@@ -1,16 +1,13 @@
 #include "history/history_store.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
-
-#include <algorithm>
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace lt {
 
@@ -18,18 +15,20 @@ namespace {
 
 // max(rowid) only sizes the reservation; a hand-edited rowid must not allocate gigabytes.
 constexpr sqlite3_int64 kMaxReserve = 10'000'000;
-// A checkpoint holds one record; anything larger is not one of ours.
-constexpr qint64 kMaxCheckpointBytes = 64 * 1024;
 constexpr int kFieldCount = 6;
 // One connection, used from one thread: no locking inside the library.
 constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
 
+// The six texts of every earlier version, then what later versions added.
 constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS Historial (fecha TEXT, HoraInicio TEXT, HoraFinalizacion TEXT, "
-    "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT)";
+    "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT, IdSesion INTEGER)";
+constexpr const char* kIdIndex =
+    "CREATE UNIQUE INDEX IF NOT EXISTS HistorialIdSesion ON Historial (IdSesion)";
+// A session already stored under its id (a crash after the commit) is not stored twice.
 constexpr const char* kInsert =
-    "INSERT INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, "
-    "CostoAcumulado) VALUES (?, ?, ?, ?, ?, ?)";
+    "INSERT OR IGNORE INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, "
+    "costo, CostoAcumulado, IdSesion) VALUES (?, ?, ?, ?, ?, ?, ?)";
 constexpr const char* kSelectAll =
     "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado "
     "FROM Historial ORDER BY rowid";
@@ -115,103 +114,16 @@ void rollback(sqlite3* db) {
     if (!sqlite3_get_autocommit(db)) exec(db, "ROLLBACK");
 }
 
-// Pending and checkpoint files: one record per line, six UTF-8 fields separated by
-// tabs, with backslash escapes for tab, newline, carriage return and backslash.
-void appendEscaped(QByteArray& out, const QString& field) {
-    for (const char c : field.toUtf8()) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
-        }
-    }
+bool hasColumn(sqlite3* db, const char* table, const char* column) {
+    const QByteArray sql = QByteArray("PRAGMA table_info(") + table + ')';
+    Statement st(db, sql.constData());
+    while (st && sqlite3_step(st.get()) == SQLITE_ROW)
+        if (columnText(st.get(), 1) == QByteArrayView(column)) return true;
+    return false;
 }
 
-QByteArray encodeLines(const std::vector<SessionRecord>& records) {
-    QByteArray out;
-    for (const SessionRecord& r : records) {
-        const QStringList fields = r.toRow();
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0) out += '\t';
-            appendEscaped(out, fields[i]);
-        }
-        out += '\n';
-    }
-    return out;
-}
-
-// One line without its newline; nothing unless it is six well-formed fields.
-std::optional<SessionRecord> decodeLine(QByteArrayView line) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QStringList fields;
-    QByteArray field;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\t') {
-            fields << utf8(field);
-            field.clear();
-        } else if (c != '\\') {
-            field += c;
-        } else if (++i < line.size()) {
-            switch (line[i]) {
-                case '\\':
-                    field += '\\';
-                    break;
-                case 't':
-                    field += '\t';
-                    break;
-                case 'n':
-                    field += '\n';
-                    break;
-                case 'r':
-                    field += '\r';
-                    break;
-                default:
-                    return std::nullopt;
-            }
-        } else {
-            return std::nullopt;
-        }
-    }
-    fields << utf8(field);
-    if (fields.size() != kFieldCount || utf8.hasError()) return std::nullopt;
-    return SessionRecord::fromRow(fields);
-}
-
-// Every complete line; a last line without its newline is a write cut short and is
-// not a record.
-std::vector<SessionRecord> decodeLines(QByteArrayView bytes) {
-    std::vector<SessionRecord> records;
-    qsizetype start = 0;
-    for (qsizetype end; (end = bytes.indexOf('\n', start)) >= 0; start = end + 1)
-        if (auto r = decodeLine(bytes.sliced(start, end - start))) records.push_back(*r);
-    return records;
-}
-
-std::vector<SessionRecord> readPending(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return decodeLines(f.readAll());
-}
-
-// Makes a file's creation or rename in this directory survive a power cut.
-void syncDirectory(const QString& filePath) {
-    const int fd = ::open(QFile::encodeName(QFileInfo(filePath).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+bool isDamage(int code) {
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
 }
 
 }  // namespace
@@ -222,10 +134,7 @@ SessionRecord SessionRecord::fromRow(const QStringList& row) {
 }
 
 HistoryStore::HistoryStore(QString dbPath, int busyTimeoutMs)
-    : path_(std::move(dbPath)),
-      pendingPath_(path_ + QLatin1String(".pending")),
-      checkpointPath_(path_ + QLatin1String(".running")),
-      busyTimeoutMs_(std::max(busyTimeoutMs, 0)) {}
+    : path_(std::move(dbPath)), busyTimeoutMs_(std::max(busyTimeoutMs, 0)) {}
 
 HistoryStore::~HistoryStore() {
     closeDatabase();
@@ -236,14 +145,45 @@ void HistoryStore::setBusyTimeout(int ms) {
     if (db_) sqlite3_busy_timeout(db_, busyTimeoutMs_);
 }
 
+QString HistoryStore::takeSetAside() {
+    return std::exchange(setAside_, QString());
+}
+
+bool HistoryStore::takeRecreated() {
+    return std::exchange(recreated_, false);
+}
+
 bool HistoryStore::open() {
-    if (db_ && readOnly_) return false;  // error() still says why
-    if (!db_ && !openDatabase()) return false;
-    return store({});
+    return ensureOpen() && !readOnly_;
+}
+
+bool HistoryStore::sameFileAsOpened() const {
+    int moved = 0;
+    return sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved == 0;
+}
+
+bool HistoryStore::ensureOpen() {
+    if (db_ && !readOnly_ && !sameFileAsOpened()) {
+        // Deleted or replaced under us: what we would write there would be gone at the
+        // next start.
+        closeDatabase();
+        recreated_ = true;
+    }
+    return db_ || openDatabase();
+}
+
+void HistoryStore::repairSharedMemoryFile() const {
+    // SQLite makes its shared-memory file with the database's permissions of that moment:
+    // a database made writable again would stay unusable behind a read-only one.
+    const QString shm = path_ + QStringLiteral("-shm");
+    const QFileInfo db(path_), memory(shm);
+    if (db.isWritable() && memory.exists() && !memory.isWritable())
+        QFile::setPermissions(shm, QFile::permissions(path_));
 }
 
 bool HistoryStore::openDatabase() {
-    const QString name = QFileInfo(path_).fileName();
+    repairSharedMemoryFile();
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &db, kOpenFlags, nullptr) !=
         SQLITE_OK) {
@@ -256,16 +196,21 @@ bool HistoryStore::openDatabase() {
     db_ = db;
     readOnly_ = false;
     sqlite3_busy_timeout(db_, busyTimeoutMs_);
+    if (maxPagesForTesting_ > 0) {
+        const QByteArray cap = "PRAGMA max_page_count = " + QByteArray::number(maxPagesForTesting_);
+        queryInt(db_, cap.constData());
+    }
 
-    // Only reads until the file has shown itself to be a database: whatever else it
-    // is stays as it was, byte for byte.
+    // Only reads until the file has shown itself to be a database.
     const auto hasTable = queryInt(
         db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Historial'");
     const auto version = hasTable ? queryInt(db_, "PRAGMA user_version") : std::nullopt;
     if (!version) {
+        const int code = sqlite3_errcode(db_);
         fail(QStringLiteral("cannot read %1").arg(path_));
         closeDatabase();
-        return false;
+        // A damaged file is kept under another name and the history starts again.
+        return isDamage(code) && setAsideDamaged() && openDatabase();
     }
     if (*version > kSchemaVersion) {
         // A later version's history: show it, never write to it.
@@ -274,38 +219,59 @@ bool HistoryStore::openDatabase() {
         error_ = QStringLiteral(
                      "%1 was written by a newer version of LinkTally (schema %2); "
                      "it is shown but not changed")
-                     .arg(name)
+                     .arg(path_)
                      .arg(*version);
-        return false;
+        return true;
     }
     // Either may fail (a read-only file, a file system without shared memory); the
     // history then works in the file's own journal mode.
     exec(db_, "PRAGMA journal_mode = WAL");
     exec(db_, "PRAGMA synchronous = FULL");
 
-    if ((*hasTable == 0 || *version < kSchemaVersion) && !prepareSchema(*hasTable != 0))
+    if ((*hasTable == 0 || *version < kSchemaVersion) &&
+        !prepareSchema(static_cast<int>(*version), *hasTable != 0))
         return false;
     if (sqlite3_prepare_v3(db_, kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) !=
         SQLITE_OK) {
         // A table of another shape under our name: not ours to change.
-        fail(QStringLiteral("cannot use the table Historial of %1").arg(name));
+        fail(QStringLiteral("cannot use the table Historial of %1").arg(path_));
         closeDatabase();
         return false;
     }
     return true;
 }
 
-bool HistoryStore::prepareSchema(bool hasTable) {
-    const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
-    if (exec(db_, "BEGIN IMMEDIATE") && exec(db_, kCreateTable) && exec(db_, version.constData()) &&
-        exec(db_, "COMMIT"))
-        return true;
-    fail(QStringLiteral("cannot prepare %1").arg(QFileInfo(path_).fileName()));
+bool HistoryStore::prepareSchema(int version, bool hasTable) {
+    const QByteArray mark = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
+    bool ok = exec(db_, "BEGIN IMMEDIATE") && exec(db_, kCreateTable);
+    // Version 1 and tables made by other programs get the id column in place.
+    if (ok && hasTable && version < 2 && !hasColumn(db_, "Historial", "IdSesion"))
+        ok = exec(db_, "ALTER TABLE Historial ADD COLUMN IdSesion INTEGER");
+    ok = ok && exec(db_, kIdIndex) && exec(db_, mark.constData()) && exec(db_, "COMMIT");
+    if (ok) return true;
+    fail(QStringLiteral("cannot prepare %1").arg(path_));
     rollback(db_);
-    // A table we could not mark with our version is still readable and writable.
-    if (hasTable) return true;
     closeDatabase();
     return false;
+}
+
+bool HistoryStore::setAsideDamaged() {
+    // Dated by its last change, so that the name says which history it was.
+    const QString stamp =
+        QFileInfo(path_).lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path_ + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = path_ + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(path_, aside)) {
+        error_ += QStringLiteral("; it could not be set aside");
+        return false;
+    }
+    // Its journal belongs to it, not to the new history.
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        if (QFile::exists(path_ + QLatin1String(suffix)))
+            QFile::rename(path_ + QLatin1String(suffix), aside + QLatin1String(suffix));
+    setAside_ = aside;
+    return true;
 }
 
 void HistoryStore::closeDatabase() {
@@ -316,98 +282,36 @@ void HistoryStore::closeDatabase() {
     readOnly_ = false;
 }
 
-bool HistoryStore::append(const SessionRecord& r) {
-    // What kept the database from opening (a lock, a missing disk) may have gone.
-    if (!db_) openDatabase();
-    return store({r});
-}
-
-// What waits (the pending file, then the records held in memory) and then `more` go
-// into the database in one transaction, so that they keep their order and a failure
-// stores none of them twice. On a failure, what the pending file does not hold yet is
-// added to it.
-bool HistoryStore::store(const std::vector<SessionRecord>& more) {
-    const std::vector<SessionRecord> waiting = readPending(pendingPath_);
-    std::vector<SessionRecord> unwritten = unsaved_;
-    unwritten.insert(unwritten.end(), more.begin(), more.end());
-    if (waiting.empty() && unwritten.empty()) return true;
-
-    if (db_ && !readOnly_) {
-        std::vector<SessionRecord> batch = waiting;
-        batch.insert(batch.end(), unwritten.begin(), unwritten.end());
-        if (insertAll(batch)) {
-            unsaved_.clear();
-            // Truncating serves where the directory no longer lets us remove it.
-            if (!waiting.empty() && !QFile::remove(pendingPath_)) QFile::resize(pendingPath_, 0);
-            return true;
-        }
-    }
-    if (!unwritten.empty()) {
-        const QString reason = error_;
-        if (appendToPending(unwritten)) {
-            unsaved_.clear();
-            error_ = reason;
-        } else {
-            unsaved_ = std::move(unwritten);
-            error_ = reason + QStringLiteral("; kept in memory only: ") + error_;
-        }
-    }
-    return false;
-}
-
-bool HistoryStore::insertAll(const std::vector<SessionRecord>& records) {
-    const QString what =
-        QStringLiteral("cannot store the session in %1").arg(QFileInfo(path_).fileName());
-    if (!exec(db_, "BEGIN IMMEDIATE")) return fail(what);
-    for (const SessionRecord& r : records) {
-        const QStringList fields = r.toRow();
-        for (int i = 0; i < kFieldCount; ++i) {
-            const QString& f = fields[i];
-            sqlite3_bind_text16(insert_, i + 1, f.utf16(), static_cast<int>(f.size() * 2),
+bool HistoryStore::store(const std::vector<StoredSession>& sessions) {
+    if (sessions.empty()) return true;
+    if (!ensureOpen()) return false;
+    if (readOnly_) return false;  // error() says why
+    const QString what = QStringLiteral("cannot store the session in %1").arg(path_);
+    bool ok = exec(db_, "BEGIN IMMEDIATE");
+    for (size_t i = 0; ok && i < sessions.size(); ++i) {
+        const QStringList fields = sessions[i].record.toRow();
+        for (int c = 0; c < kFieldCount; ++c) {
+            const QString& f = fields[c];
+            sqlite3_bind_text16(insert_, c + 1, f.utf16(), static_cast<int>(f.size() * 2),
                                 SQLITE_STATIC);
         }
-        const int rc = sqlite3_step(insert_);
+        sqlite3_bind_int64(insert_, kFieldCount + 1, static_cast<sqlite3_int64>(sessions[i].id));
+        ok = sqlite3_step(insert_) == SQLITE_DONE;
         sqlite3_reset(insert_);
-        if (rc != SQLITE_DONE) {
-            fail(what);
-            rollback(db_);
-            return false;
-        }
     }
-    if (exec(db_, "COMMIT")) return true;
+    if (ok && exec(db_, "COMMIT")) return true;
     fail(what);
     rollback(db_);
+    // Whatever went wrong (a lock, a full disk, a file made read-only), the next try
+    // starts from a new connection.
+    closeDatabase();
     return false;
-}
-
-bool HistoryStore::appendToPending(const std::vector<SessionRecord>& records) {
-    QFile f(pendingPath_);
-    const bool existed = f.exists();
-    if (!f.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
-        error_ = QStringLiteral("cannot write %1: %2").arg(pendingPath_, f.errorString());
-        return false;
-    }
-    // A line cut short by a crash would swallow the next record: drop it first.
-    f.seek(0);  // Append mode opens at the end; writes go there whatever the position
-    const QByteArray old = f.readAll();
-    const qint64 complete = old.lastIndexOf('\n') + 1;
-    if (complete < old.size()) f.resize(complete);
-
-    const QByteArray lines = encodeLines(records);
-    if (f.write(lines) != lines.size() || ::fsync(f.handle()) != 0) {
-        error_ = QStringLiteral("cannot write %1: %2").arg(pendingPath_, f.errorString());
-        // The records stay in memory; a part of them left in the file would come twice.
-        f.resize(complete);
-        return false;
-    }
-    f.close();
-    if (!existed) syncDirectory(pendingPath_);
-    return true;
 }
 
 bool HistoryStore::loadAll(std::vector<SessionRecord>& out) {
     out.clear();
-    return readAll(
+    if (!ensureOpen()) return false;
+    return readStored(
         [&out](QString* texts) {
             SessionRecord& r = out.emplace_back();
             for (int c = 0; c < kFieldCount; ++c) r.*kFields[c] = std::move(texts[c]);
@@ -417,34 +321,17 @@ bool HistoryStore::loadAll(std::vector<SessionRecord>& out) {
 
 bool HistoryStore::loadCells(std::vector<QString>& cells) {
     cells.clear();
-    return readAll(
+    if (!ensureOpen()) return false;
+    return readStored(
         [&cells](QString* texts) {
             for (int c = 0; c < kFieldCount; ++c) cells.push_back(std::move(texts[c]));
         },
         [&cells](qsizetype n) { cells.reserve(static_cast<size_t>(n) * kFieldCount); });
 }
 
-bool HistoryStore::readAll(const std::function<void(QString*)>& row,
-                           const std::function<void(qsizetype)>& reserve) {
-    bool ok = false;
-    if (db_) {
-        ok = readStored(row, reserve);
-    } else if (error_.isEmpty()) {
-        error_ = QStringLiteral("%1 is not open").arg(QFileInfo(path_).fileName());
-    }
-    auto emitRecord = [&row](const SessionRecord& r) {
-        QString texts[kFieldCount];
-        for (int c = 0; c < kFieldCount; ++c) texts[c] = r.*kFields[c];
-        row(texts);
-    };
-    for (const SessionRecord& r : readPending(pendingPath_)) emitRecord(r);
-    for (const SessionRecord& r : unsaved_) emitRecord(r);
-    return ok;
-}
-
 bool HistoryStore::readStored(const std::function<void(QString*)>& row,
                               const std::function<void(qsizetype)>& reserve) {
-    const QString what = QStringLiteral("cannot read %1").arg(QFileInfo(path_).fileName());
+    const QString what = QStringLiteral("cannot read %1").arg(path_);
     if (const auto last = queryInt(db_, "SELECT max(rowid) FROM Historial"))
         reserve(static_cast<qsizetype>(std::clamp<sqlite3_int64>(*last, 0, kMaxReserve)));
     Statement st(db_, kSelectAll);
@@ -460,72 +347,23 @@ bool HistoryStore::readStored(const std::function<void(QString*)>& row,
 }
 
 bool HistoryStore::clear() {
-    if (!db_ && !openDatabase()) return false;
-    const QString what = QStringLiteral("cannot clear %1").arg(QFileInfo(path_).fileName());
+    if (!ensureOpen()) return false;
+    const QString what = QStringLiteral("cannot clear %1").arg(path_);
     if (readOnly_) {
         error_ = what + QStringLiteral(": it was written by a newer version of LinkTally");
         return false;
     }
-    if (!exec(db_, "BEGIN IMMEDIATE")) return fail(what);
-    if (!exec(db_, "DELETE FROM Historial")) {
-        fail(what);
-        rollback(db_);
-        return false;
-    }
-    // The pending records leave with the table, and come back should it stay.
-    const QString parked = pendingPath_ + QLatin1String(".clearing");
-    const bool hasPending = QFile::exists(pendingPath_);
-    if (hasPending) {
-        QFile::remove(parked);
-        if (!QFile::rename(pendingPath_, parked)) {
-            error_ = QStringLiteral("%1: cannot remove %2").arg(what, pendingPath_);
-            rollback(db_);
-            return false;
-        }
-    }
-    if (!exec(db_, "COMMIT")) {
-        fail(what);
-        rollback(db_);
-        if (hasPending) QFile::rename(parked, pendingPath_);
-        return false;
-    }
-    if (hasPending) QFile::remove(parked);
-    unsaved_.clear();
-    return true;
-}
-
-int HistoryStore::pendingCount() const {
-    return static_cast<int>(readPending(pendingPath_).size() + unsaved_.size());
-}
-
-bool HistoryStore::writeCheckpoint(const SessionRecord& running) {
-    QSaveFile f(checkpointPath_);
-    f.setDirectWriteFallback(false);
-    const QByteArray line = encodeLines({running});
-    // commit() syncs the data before it renames the file into place.
-    if (!f.open(QIODevice::WriteOnly) || f.write(line) != line.size() || !f.commit()) {
-        error_ = QStringLiteral("cannot write %1: %2").arg(checkpointPath_, f.errorString());
-        f.cancelWriting();
-        return false;
-    }
-    syncDirectory(checkpointPath_);
-    return true;
-}
-
-std::optional<SessionRecord> HistoryStore::readCheckpoint() const {
-    QFile f(checkpointPath_);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxCheckpointBytes) return std::nullopt;
-    const QByteArray bytes = f.readAll();
-    if (bytes.count('\n') != 1 || !bytes.endsWith('\n')) return std::nullopt;
-    return decodeLine(QByteArrayView(bytes).chopped(1));
-}
-
-void HistoryStore::removeCheckpoint() {
-    QFile::remove(checkpointPath_);
+    if (exec(db_, "BEGIN IMMEDIATE") && exec(db_, "DELETE FROM Historial") && exec(db_, "COMMIT"))
+        return true;
+    fail(what);
+    rollback(db_);
+    closeDatabase();
+    return false;
 }
 
 bool HistoryStore::setMaxPageCountForTesting(int pages) {
-    if (!db_) return false;
+    maxPagesForTesting_ = pages;
+    if (!ensureOpen()) return false;
     const QByteArray sql = "PRAGMA max_page_count = " + QByteArray::number(pages);
     return queryInt(db_, sql.constData()).has_value();
 }

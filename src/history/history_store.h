@@ -1,12 +1,12 @@
 #pragma once
 // The history of finished sessions: table `Historial` in a SQLite file, six text fields
-// in insertion order. No session is ever lost: a record that cannot be stored waits in
-// a small pending file beside the database and is stored at the next save or start,
-// and the running session is checkpointed so that a crash loses at most a minute.
+// in insertion order, and the id that makes storing a session twice impossible. The
+// store reopens the file after any failure, notices a file deleted or replaced under it,
+// and sets a damaged one aside; what it could not store waits in the session ledger.
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
-#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -23,87 +23,77 @@ struct SessionRecord {
     bool operator==(const SessionRecord&) const = default;
 };
 
+// A session as the database keeps it: its id and its texts.
+struct StoredSession {
+    std::uint64_t id = 0;
+    SessionRecord record;
+};
+
 class HistoryStore {
   public:
-    static constexpr int kSchemaVersion = 1;
+    // 2: the session id.
+    static constexpr int kSchemaVersion = 2;
     // Long enough to ride out another program reading or backing up the file, short
     // enough not to freeze the window for long.
     static constexpr int kDefaultBusyTimeoutMs = 2000;
 
-    // Nothing is opened yet; paths only. The pending file is dbPath + ".pending" and the
-    // checkpoint dbPath + ".running". A write waits up to `busyTimeoutMs` for a lock
-    // another connection holds before it counts as failed.
+    // Nothing is opened yet; paths only.
     explicit HistoryStore(QString dbPath, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
-    // Opens the database (creating file and table when missing) and stores what the
-    // pending file holds. A file that is not a database, or cannot be opened, is left
-    // exactly as it is: false with the reason in error(). Also false while records still
-    // wait, and for the database of a newer version, which stays open to be read but is
-    // never written.
+    // Opens the database, creating file and table when missing. A file that is not a
+    // database is set aside under a dated name (setAside() says where) and a new one is
+    // made. False with the reason in error() when it cannot be opened; the database of
+    // a newer version stays open to be read but is never written.
     bool open();
     bool isOpen() const { return db_ != nullptr; }
 
-    // Appends one record, after any that wait. On any failure the record goes to the
-    // pending file (appended and flushed before returning; kept in memory should even
-    // that fail) and false is returned with the reason in error(); the record then
-    // counts in pendingCount() and is stored by a later append or open.
-    bool append(const SessionRecord& r);
-    // Replaces `out` with every stored record in insertion order, then the pending ones;
-    // false (and what could be read) on a failure.
-    bool loadAll(std::vector<SessionRecord>& out);
-    // The same, as one run of cells (six per record, in field order): what the grid
-    // holds, without a record or a list per row.
+    // Stores the sessions in one transaction, in order; a session whose id is stored
+    // already is not stored again. False (nothing stored) with the reason in error().
+    bool store(const std::vector<StoredSession>& sessions);
+    // Replaces `cells` with every stored record's six texts in insertion order: what the
+    // grid holds, without a record or a list per row. False on a failure.
     bool loadCells(std::vector<QString>& cells);
-    // Deletes every record (and the pending ones); false when the table could not be
-    // emptied, which then stays as it was.
+    // Every stored record in insertion order.
+    bool loadAll(std::vector<SessionRecord>& out);
+    // Deletes every record; false when the table could not be emptied.
     bool clear();
-    int pendingCount() const;
-    // Every record given to append() is in the database or in the pending file, none
-    // held in memory only.
-    bool allOnDisk() const { return unsaved_.empty(); }
-
-    // The running session, rewritten atomically at every cost tick.
-    bool writeCheckpoint(const SessionRecord& running);
-    // The checkpoint left by a run that did not close its session, if any.
-    std::optional<SessionRecord> readCheckpoint() const;
-    void removeCheckpoint();
 
     const QString& error() const { return error_; }
     const QString& path() const { return path_; }
+    // Where a damaged file was put aside by the last open(), once; empty otherwise.
+    QString takeSetAside();
+    // The file went away (or was replaced) under the open database and a new one was
+    // made, once.
+    bool takeRecreated();
 
-    // Takes effect at once on an open database, and at every later open.
     void setBusyTimeout(int ms);
-
     // Caps the database at `pages` pages (never below its size) on this connection, so
     // that a test can fill it.
     bool setMaxPageCountForTesting(int pages);
 
   private:
+    bool ensureOpen();
     bool openDatabase();
-    bool prepareSchema(bool hasTable);
+    bool prepareSchema(int version, bool hasTable);
+    bool setAsideDamaged();
     void closeDatabase();
-    bool store(const std::vector<SessionRecord>& more);
-    bool insertAll(const std::vector<SessionRecord>& records);
-    bool appendToPending(const std::vector<SessionRecord>& records);
-    // Every record, stored then waiting; `row` gets each one's six texts in field order
-    // (to move from), `reserve` the number of stored records first.
-    bool readAll(const std::function<void(QString*)>& row,
-                 const std::function<void(qsizetype)>& reserve);
+    bool sameFileAsOpened() const;
+    void repairSharedMemoryFile() const;
     bool readStored(const std::function<void(QString*)>& row,
                     const std::function<void(qsizetype)>& reserve);
     bool fail(const QString& what);
 
     QString path_;
-    QString pendingPath_;
-    QString checkpointPath_;
+    int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
-    int busyTimeoutMs_;
-    bool readOnly_ = false;               // written by a newer version: shown, never changed
-    std::vector<SessionRecord> unsaved_;  // records that not even the pending file took
+    bool readOnly_ = false;  // written by a newer version: shown, never changed
+    QString setAside_;
+    bool recreated_ = false;
+    int maxPagesForTesting_ = 0;
     QString error_;
 };
 

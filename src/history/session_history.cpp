@@ -1,42 +1,95 @@
 #include "history/session_history.h"
 
+#include <QFile>
+#include <QRandomGenerator>
+
 #include "core/clock.h"
+#include "core/conversions.h"
 #include "core/text_format.h"
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
 #include "form/messages.h"
 #include "history/grid_sort.h"
+#include "history/legacy_files.h"
 #include "i18n/captions.h"
 #include "settings/settings_store.h"
 
 namespace lt {
 
+std::uint64_t nuevoIdSesion() {
+    // Positive as a signed 64-bit number, the way the database stores it; never 0.
+    return (QRandomGenerator::system()->generate64() >> 1) | 1u;
+}
+
 void SessionHistory::abrir() {
-    const bool waiting = store_.pendingCount() > 0;
-    if (store_.open()) {
-        if (waiting) messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
-    } else {
-        // Open but with sessions still waiting to be stored, or not readable at all.
+    if (!ledger_.open()) avisarFallaLedger();
+    migrarArchivosAnteriores();
+    if (!store_.open()) {
         if (store_.isOpen())
-            reportWriteFailure();
+            avisarFallaHistorial();  // a later version's history: read, never written
         else
             messages_.warn(kMsgHistoryNotRead, store_.error());
     }
-    const auto crashed = store_.readCheckpoint();
-    if (!crashed) return;
-    // The session a crash left open ends at its last checkpoint; the checkpoint goes
-    // only once the session is stored or waiting in the pending file.
-    const bool stored = store_.append(*crashed);
-    if (stored)
-        messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
-    else
-        reportWriteFailure();
-    if (stored || store_.allOnDisk()) store_.removeCheckpoint();
-    estado_.Momento = crashed->fecha;
-    settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Momento"),
-                              crashed->fecha);
-    settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion"),
-                              crashed->CostoAcumulado);
+    avisarCambiosDelArchivo();
+    // A copy: recovering clears the running session in the ledger.
+    if (const std::optional<LedgerEntry> running = ledger_.running()) recuperarSesion(*running);
+    const bool waited = !ledger_.finished().empty();
+    if (waited && guardarPendientes())
+        messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
+}
+
+void SessionHistory::migrarArchivosAnteriores() {
+    const QString pending = store_.path() + QStringLiteral(".pending");
+    const QString running = store_.path() + QStringLiteral(".running");
+    const std::vector<SessionRecord> waiting = readLegacyPending(pending);
+    const std::optional<SessionRecord> crashed = readLegacyCheckpoint(running);
+    std::vector<LedgerEntry> entries;
+    for (const SessionRecord& r : waiting) entries.push_back({nuevoIdSesion(), r, {}, {}});
+    bool ok = entries.empty() || ledger_.add(entries);
+    if (crashed) ok = ledger_.setRunning({nuevoIdSesion(), *crashed, {}, {}}) && ok;
+    // Gone only once the ledger holds them; else they are read again at the next start.
+    if (ok) {
+        QFile::remove(pending);
+        QFile::remove(running);
+    } else {
+        avisarFallaLedger();
+    }
+}
+
+void SessionHistory::recuperarSesion(const LedgerEntry& entry) {
+    // The session a crash left ends at its last note, with all it had counted: the
+    // period's time, the accumulated cost and what a session's end saves.
+    if (!ledger_.finish(entry)) avisarFallaLedger();
+    estado_.Momento = entry.record.fecha;
+    if (const auto acumulado = strictReal(entry.record.CostoAcumulado))
+        estado_.CostoAcumuladoPorSesion = static_cast<float>(*acumulado);
+    form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
+    if (parseDurationSeconds(entry.horasAcum))
+        form_.TxTiempoAcumulado_Estado.setText(entry.horasAcum);
+    if (strictInteger(entry.diasAcum))
+        form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(entry.diasAcum);
+    settings_.GuardarINI();
+    messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
+}
+
+bool SessionHistory::guardarPendientes() {
+    const std::vector<LedgerEntry> waiting = ledger_.finished();
+    if (waiting.empty()) return true;
+    std::vector<StoredSession> sessions;
+    std::vector<std::uint64_t> ids;
+    for (const LedgerEntry& e : waiting) {
+        sessions.push_back({e.id, e.record});
+        ids.push_back(e.id);
+    }
+    const bool stored = store_.store(sessions);
+    avisarCambiosDelArchivo();
+    if (!stored) {
+        avisarFallaHistorial();
+        return false;
+    }
+    // Should this fail, the next start stores them again under the same ids: once.
+    if (!ledger_.committed(ids)) avisarFallaLedger();
+    return true;
 }
 
 void SessionHistory::CargarDeBaseDeDatosVisuakizarGrilla() {
@@ -44,47 +97,74 @@ void SessionHistory::CargarDeBaseDeDatosVisuakizarGrilla() {
     if (gridHoldsHistory_) return;
     std::vector<QString> cells;
     store_.loadCells(cells);
+    // The sessions that wait for the database are history all the same.
+    for (const LedgerEntry& e : ledger_.finished())
+        for (const QString& text : e.record.toRow()) cells.push_back(text);
     form_.MSFlexGrid_Estado.setCells(std::move(cells));
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
     gridHoldsHistory_ = true;
 }
 
-SessionRecord SessionHistory::sesionEnCurso() const {
+LedgerEntry SessionHistory::sesionEnCurso() const {
     const MainForm& f = form_;
-    return {f.TxISFecha_Estado.text(),
-            f.TxISHora_Estado.text(),
-            f.TxTAHora_Estado.text(),
-            f.TxTITiempoConexion_Estado.text(),
-            f.TxCOCostoConexionActual_Estado.text(),
-            f.TxCOCostoAcumuladoDesde.text()};
+    return {estado_.IdSesion != 0 ? estado_.IdSesion : nuevoIdSesion(),
+            {f.TxISFecha_Estado.text(), f.TxISHora_Estado.text(), f.TxTAHora_Estado.text(),
+             f.TxTITiempoConexion_Estado.text(), f.TxCOCostoConexionActual_Estado.text(),
+             f.TxCOCostoAcumuladoDesde.text()},
+            f.TxTiempoAcumulado_Estado.text(),
+            f.TxDiasAcumuladosInterrupcionProgramada_Estado.text()};
+}
+
+void SessionHistory::sesionNueva() {
+    estado_.IdSesion = nuevoIdSesion();
 }
 
 void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
-    const SessionRecord record = sesionEnCurso();
+    const LedgerEntry entry = sesionEnCurso();
     CargarDeBaseDeDatosVisuakizarGrilla();
-    if (store_.append(record)) {
+    // On the disk before anything else may fail.
+    if (ledger_.finish(entry))
+        ledgerFailureReported_ = false;
+    else
+        avisarFallaLedger();
+    estado_.IdSesion = 0;
+    if (guardarPendientes()) {
         if (writeFailureReported_)
             messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
         writeFailureReported_ = false;
-    } else {
-        reportWriteFailure();
     }
-    // Stored or pending, the record belongs in the grid; the rows shown stay as they are.
-    form_.MSFlexGrid_Estado.appendRow(record.toRow());
+    // Stored or waiting, the session belongs in the grid; the rows shown stay as they are.
+    form_.MSFlexGrid_Estado.appendRow(entry.record.toRow());
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
-    // Held in memory only, the session still needs the checkpoint should the program die.
-    if (store_.allOnDisk()) store_.removeCheckpoint();
 }
 
-void SessionHistory::reportWriteFailure() {
+void SessionHistory::checkpoint(const QString& costo, const QString& costoAcumulado) {
+    if (!form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
+    LedgerEntry entry = sesionEnCurso();
+    entry.record.costo = costo;
+    entry.record.CostoAcumulado = costoAcumulado;
+    if (ledger_.setRunning(entry))
+        ledgerFailureReported_ = false;
+    else
+        avisarFallaLedger();
+}
+
+void SessionHistory::avisarFallaHistorial() {
     if (writeFailureReported_) return;
     writeFailureReported_ = true;
     messages_.warn(kMsgHistoryNotWritten, store_.error());
 }
 
-void SessionHistory::checkpoint() {
-    if (!form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
-    store_.writeCheckpoint(sesionEnCurso());
+void SessionHistory::avisarFallaLedger() {
+    if (ledgerFailureReported_) return;
+    ledgerFailureReported_ = true;
+    messages_.warn(kMsgLedgerNotWritten, ledger_.error());
+}
+
+void SessionHistory::avisarCambiosDelArchivo() {
+    const QString aside = store_.takeSetAside();
+    if (!aside.isEmpty()) messages_.warn(kMsgHistoryDamaged, aside);
+    if (store_.takeRecreated()) messages_.warn(kMsgHistoryRecreated, store_.path());
 }
 
 void SessionHistory::CdLimpiarBase_Configuracion_Click() {
@@ -100,6 +180,10 @@ void SessionHistory::CdLimpiarBase_Configuracion_Click() {
         messages_.warn(kMsgHistoryNotCleared, store_.error());
         return;
     }
+    // The sessions that waited for the table leave with it.
+    std::vector<std::uint64_t> ids;
+    for (const LedgerEntry& e : ledger_.finished()) ids.push_back(e.id);
+    if (!ledger_.committed(ids)) avisarFallaLedger();
     form_.MSFlexGrid_Estado.setRows({});
     gridHoldsHistory_ = true;
     form_.STabTiempos_Estado.setTabEnabled(3, false);

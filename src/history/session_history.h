@@ -1,7 +1,12 @@
 #pragma once
 // The form's side of the history: the grid of finished sessions, storing a session that
-// ends, clearing the history, the checkpoint of the running session and its recovery.
+// ends, clearing the history, noting the running session and recovering it after a crash.
+// A session's end reaches the ledger before anything else, and leaves it only once the
+// database has it.
+#include <cstdint>
+
 #include "history/history_store.h"
+#include "history/session_ledger.h"
 
 namespace lt {
 
@@ -14,38 +19,53 @@ class SettingsStore;
 class SessionHistory {
   public:
     SessionHistory(MainForm& form, EstadoMonitor& estado, const Clock& clock, HistoryStore& store,
-                   SettingsStore& settings, Messages& messages)
+                   SessionLedger& ledger, SettingsStore& settings, Messages& messages)
         : form_(form),
           estado_(estado),
           clock_(clock),
           store_(store),
+          ledger_(ledger),
           settings_(settings),
           messages_(messages) {}
 
-    // Opens the history at start-up and stores a session that a crash left running.
+    // Opens the ledger and the history at start-up, reads the files of earlier versions
+    // once, and stores what a crash or a failure left waiting, a running session with
+    // all it had counted.
     void abrir();
     void CargarDeBaseDeDatosVisuakizarGrilla();
     void GuardarEnBaseDeDatosYactualizarGrilla();
     void CdLimpiarBase_Configuracion_Click();
     // Sorts on a click on a column caption.
     void MSFlexGrid_Estado_CaptionClick(int column);
-    // Records the running session as it stands, so a crash loses at most a minute.
-    void checkpoint();
+    // A session begins: it gets its id.
+    void sesionNueva();
+    // Notes the running session as it stands, its cost and accumulated cost priced now.
+    void checkpoint(const QString& costo, const QString& costoAcumulado);
     // The grid no longer holds the session rows (the grouped charts rewrite it).
     void gridReplaced() { gridHoldsHistory_ = false; }
 
   private:
-    SessionRecord sesionEnCurso() const;
-    void reportWriteFailure();
+    LedgerEntry sesionEnCurso() const;
+    void migrarArchivosAnteriores();
+    void recuperarSesion(const LedgerEntry& entry);
+    bool guardarPendientes();
+    void avisarFallaHistorial();
+    void avisarFallaLedger();
+    void avisarCambiosDelArchivo();
 
     MainForm& form_;
     EstadoMonitor& estado_;
     const Clock& clock_;
     HistoryStore& store_;
+    SessionLedger& ledger_;
     SettingsStore& settings_;
     Messages& messages_;
     bool gridHoldsHistory_ = false;
     bool writeFailureReported_ = false;
+    bool ledgerFailureReported_ = false;
 };
+
+// A new session's id: random, so that no clock change or second install repeats one.
+std::uint64_t nuevoIdSesion();
 
 }  // namespace lt

@@ -196,6 +196,25 @@ inline constexpr Bilingual kMsgHistoryNotRead{"The history could not be read: %1
                                               "No se pudo leer el historial: %1"};
 inline constexpr Bilingual kMsgHistoryNotCleared{"The history could not be cleared: %1",
                                                  "No se pudo borrar el historial: %1"};
+inline constexpr Bilingual kMsgHistoryDamaged{
+    "The history file was damaged. It was kept as %1 and a new history was started; "
+    "sessions go on being stored.",
+    "El archivo del historial estaba dañado. Se guardó como %1 y se empezó un historial "
+    "nuevo; las sesiones se siguen guardando."};
+inline constexpr Bilingual kMsgHistoryRecreated{
+    "The history file %1 was removed or replaced while LinkTally ran; a new one was started.",
+    "El archivo del historial %1 se quitó o se reemplazó mientras LinkTally funcionaba; se "
+    "empezó uno nuevo."};
+inline constexpr Bilingual kMsgLedgerNotWritten{
+    "The running session could not be noted on the disk: %1. It is kept in memory; should "
+    "LinkTally stop now, it could be lost.",
+    "No se pudo anotar en el disco la sesión en curso: %1. Se conserva en memoria; si "
+    "LinkTally se detuviera ahora, podría perderse."};
+inline constexpr Bilingual kMsgLockNotTaken{
+    "LinkTally could not make its lock file (%1). It runs, but a second copy started now "
+    "would not notice this one.",
+    "LinkTally no pudo crear su archivo de bloqueo (%1). Funciona, pero una segunda copia "
+    "iniciada ahora no notaría esta."};
 inline constexpr Bilingual kMsgSessionRecovered{
     "A session that was running when LinkTally stopped was recovered.",
     "Se recuperó una sesión que estaba en curso cuando LinkTally se detuvo."};

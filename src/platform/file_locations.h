@@ -11,6 +11,8 @@ struct AppFiles {
     QString settingsPath() const { return settingsDir + QStringLiteral("/Linktally.ini"); }
     QString historyPath() const { return dataDir + QStringLiteral("/LinkTally.db"); }
     QString animationPath() const { return dataDir + QStringLiteral("/linktally.gif"); }
+    // The running session and the finished ones the history has not taken yet.
+    QString ledgerPath() const { return dataDir + QStringLiteral("/LinkTally.ledger"); }
     // The settings file's lock, so that one copy runs per settings file.
     QString lockPath() const { return settingsDir + QStringLiteral("/.linktally.lock"); }
 };

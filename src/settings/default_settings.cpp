@@ -13,7 +13,7 @@ int defaultLanguageFor(const QString& localeName) {
     return localeName.startsWith(QLatin1String("es"), Qt::CaseInsensitive) ? 1 : 0;
 }
 
-bool installDefaultSettings(const QString& path, const QByteArray& defaults,
+bool installDefaultSettings(FileSystem& fs, const QString& path, const QByteArray& defaults,
                             const QString& localeName, OleDate today, QString* error) {
     if (QFileInfo::exists(path)) return true;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
@@ -29,7 +29,7 @@ bool installDefaultSettings(const QString& path, const QByteArray& defaults,
                  QString::fromUtf8(language == 1 ? kCostAddFrom.spanish : kCostAddFrom.english) +
                      formatDate(today) + QLatin1Char(':'));
     ini.setValue(QStringLiteral("Interrupciones"), QStringLiteral("FeInt"), formatDate(today));
-    if (ini.save(path)) return true;
+    if (ini.save(fs, path)) return true;
     if (error) *error = ini.errorString();
     return false;
 }

@@ -1,8 +1,9 @@
 #include "settings/ini_file.h"
 
+#include "platform/durable_file.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -257,20 +258,9 @@ QByteArray IniFile::serialize() const {
     return out;
 }
 
-bool IniFile::save(const QString& path) {
+bool IniFile::save(FileSystem& fs, const QString& path) {
     error_.clear();
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error_ = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = serialize();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error_ = file.errorString();
-        if (error_.isEmpty()) error_ = QStringLiteral("Could not write %1").arg(path);
-        return false;
-    }
+    if (!replaceFile(fs, path, serialize(), &error_)) return false;
     modified_ = false;
     return true;
 }
@@ -282,8 +272,8 @@ QString LeerValorINI(const QString& path, const QString& section, const QString&
     return file.value(section, key).value_or(defaultValue);
 }
 
-bool GuardarValorINI(const QString& path, const QString& section, const QString& key,
-                     const QString& value, QString* error) {
+bool GuardarValorINI(FileSystem& fs, const QString& path, const QString& section,
+                     const QString& key, const QString& value, QString* error) {
     const auto fail = [error](const QString& why) {
         if (error) *error = why;
         return false;
@@ -296,7 +286,7 @@ bool GuardarValorINI(const QString& path, const QString& section, const QString&
     if (!file.load(path) && QFileInfo::exists(path)) return fail(file.errorString());
     file.setValue(section, key, value);
     if (!file.isModified()) return true;
-    if (!file.save(path)) return fail(file.errorString());
+    if (!file.save(fs, path)) return fail(file.errorString());
     return true;
 }
 

@@ -10,6 +10,8 @@
 
 namespace lt {
 
+class FileSystem;
+
 class IniFile {
   public:
     static constexpr int kMaxValueLength = 254;
@@ -20,15 +22,16 @@ class IniFile {
     void parse(const QByteArray& bytes);
     // Reads a file; a missing or unreadable file gives an empty document and false.
     bool load(const QString& path);
+    bool hasSection(const QString& section) const { return findSection(section) >= 0; }
     // The value of key in section, at most 254 characters; nullopt when missing.
     std::optional<QString> value(const QString& section, const QString& key) const;
     // Writes one key in place, or appends it to its section (creating the section).
     void setValue(const QString& section, const QString& key, const QString& value);
     // The whole document as bytes (UTF-8; the file's own line ending kept).
     QByteArray serialize() const;
-    // Replaces the file atomically (temporary file in the same directory + rename).
-    // On failure the file on disk is untouched and errorString() says why.
-    bool save(const QString& path);
+    // Replaces the file through the durable write path: on failure the file on disk is
+    // untouched and errorString() says why.
+    bool save(FileSystem& fs, const QString& path);
     QString errorString() const { return error_; }
     bool isModified() const { return modified_; }
 
@@ -58,7 +61,7 @@ class IniFile {
 // empty and a failed write returns false with the reason in *error.
 QString LeerValorINI(const QString& path, const QString& section, const QString& key,
                      const QString& defaultValue = QString());
-bool GuardarValorINI(const QString& path, const QString& section, const QString& key,
-                     const QString& value, QString* error = nullptr);
+bool GuardarValorINI(FileSystem& fs, const QString& path, const QString& section,
+                     const QString& key, const QString& value, QString* error = nullptr);
 
 }  // namespace lt

@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "core/clock.h"
 #include "core/conversions.h"
@@ -9,6 +10,7 @@
 #include "form/main_form.h"
 #include "form/messages.h"
 #include "i18n/captions.h"
+#include "platform/durable_file.h"
 
 namespace lt {
 
@@ -43,9 +45,10 @@ QString formatFeInt(double feInt) {
     return s;
 }
 
-SettingsStore::SettingsStore(QString path, MainForm& form, EstadoMonitor& estado,
+SettingsStore::SettingsStore(QString path, FileSystem& fs, MainForm& form, EstadoMonitor& estado,
                              ParametrosMonitor& params, const Clock& clock, Messages& messages)
     : path_(std::move(path)),
+      fs_(fs),
       form_(form),
       estado_(estado),
       params_(params),
@@ -226,13 +229,34 @@ void SettingsStore::addOtherKeys() {
     addPair("UbicacionInicio", "Top", position(f.FrChico.top, p.Top));
 }
 
+void SettingsStore::removeLeftovers() {
+    lt::removeLeftovers(fs_, path_);
+    // Earlier versions wrote through "Linktally.ini.XXXXXX" copies; a kill left some.
+    const QFileInfo info(path_);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    for (const QString& name : fs_.list(info.path(), prefix)) {
+        const QString tail = name.mid(prefix.size());
+        const bool ours = tail.size() == 6 && std::all_of(tail.begin(), tail.end(), [](QChar c) {
+                              return c.isLetterOrNumber() && c.unicode() < 128;
+                          });
+        if (ours) fs_.remove(info.path() + QLatin1Char('/') + name);
+    }
+}
+
 void SettingsStore::LeerINI() {
+    removeLeftovers();
     IniFile ini;
-    if (!ini.load(path_) && QFileInfo::exists(path_)) {
-        // Never run on blanks (no tariff, no password): the file stays as it is, and
-        // GuardarINI will not write over it.
+    const bool read = ini.load(path_);
+    const bool exists = QFileInfo::exists(path_) || QFileInfo(path_).isSymLink();
+    const bool ours = std::any_of(keys_.begin(), keys_.end(),
+                                  [&ini](const Key& k) { return ini.hasSection(k.section); });
+    if (exists && (!read || !ours)) {
+        // Never run on blanks (no tariff, no password): the shipped defaults stand in, and
+        // the file stays as it is for the user to look at.
+        unreadable_ = true;
+        unreadableWhy_ = read ? QStringLiteral("it holds no settings") : ini.errorString();
         messages_.warn(kMsgSettingsNotRead,
-                       ini.errorString() + QStringLiteral(" (") + path_ + QLatin1Char(')'));
+                       unreadableWhy_ + QStringLiteral(" (") + path_ + QLatin1Char(')'));
         ini.parse(defaults_);
     }
     for (const Key& k : keys_) {
@@ -242,8 +266,15 @@ void SettingsStore::LeerINI() {
     loaded_ = true;
 }
 
+bool SettingsStore::writable() {
+    if (!unreadable_) return true;
+    reportWriteFailure(
+        QStringLiteral("it could not be read (%1) and is left as it is").arg(unreadableWhy_));
+    return false;
+}
+
 bool SettingsStore::GuardarINI() {
-    if (!loaded_) return false;
+    if (!loaded_ || !writable()) return false;
     IniFile ini;
     // A file that is there but cannot be read is never replaced: it may hold more
     // than this run knows.
@@ -252,7 +283,7 @@ bool SettingsStore::GuardarINI() {
         return false;
     }
     for (const Key& k : keys_) ini.setValue(k.section, k.key, k.write());
-    if (ini.save(path_)) {
+    if (ini.save(fs_, path_)) {
         failureReported_ = false;
         return true;
     }
@@ -266,8 +297,9 @@ QString SettingsStore::LeerValorINI(const QString& section, const QString& key) 
 
 bool SettingsStore::GuardarValorINI(const QString& section, const QString& key,
                                     const QString& value) {
+    if (!writable()) return false;
     QString error;
-    if (lt::GuardarValorINI(path_, section, key, value, &error)) {
+    if (lt::GuardarValorINI(fs_, path_, section, key, value, &error)) {
         failureReported_ = false;
         return true;
     }

@@ -6,6 +6,7 @@
 
 #include "core/clock.h"
 #include "core/timer_driver.h"
+#include "platform/file_system.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/termination_signals.h"
 #include "settings/default_settings.h"
@@ -13,6 +14,12 @@
 #include "ui/main_window.h"
 #include "ui/message_window_view.h"
 #include "ui/qt_message_box.h"
+
+// The icons, the animation and the shipped settings live in the views' library; a
+// program or test that links it must register them.
+static void registerResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace lt {
 
@@ -32,6 +39,7 @@ Application::Application(PlatformParts parts, QObject* parent)
       logic_(parts_.clock, *messageBox_, parts_.files, parts_.probe, parts_.cutter),
       // First: a signal that comes while the program loads waits for the event loop.
       termination_(std::make_unique<TerminationSignals>()) {
+    registerResources();
     connect(termination_.get(), &TerminationSignals::terminationRequested, this,
             &Application::terminate);
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -61,8 +69,9 @@ void Application::buildWindowsOnDemand() {
 
 void Application::installSettings() {
     QString error;
-    if (!installDefaultSettings(parts_.files.settingsPath(), shippedDefaults(), parts_.localeName,
-                                parts_.clock.date(), &error))
+    PosixFileSystem fs;
+    if (!installDefaultSettings(fs, parts_.files.settingsPath(), shippedDefaults(),
+                                parts_.localeName, parts_.clock.date(), &error))
         logic_.messages().warn(kMsgSettingsNotWritten, error);
     logic_.settings().setShippedDefaults(shippedDefaults());
 }
@@ -70,7 +79,11 @@ void Application::installSettings() {
 bool Application::start() {
     if (started_ || finished_) return false;
     instance_ = std::make_unique<SingleInstance>(parts_.files.lockPath());
-    if (!instance_->acquire()) return false;
+    const SingleInstance::Result instance = instance_->acquire();
+    if (instance == SingleInstance::Result::AnotherRuns) return false;
+    // A read-only folder or a full disk: the program runs on what it can, and says so.
+    if (instance == SingleInstance::Result::RunsUnguarded)
+        logic_.messages().warn(kMsgLockNotTaken, instance_->error());
     instance_->setActivationHandler([this] { window_->restore(); });
     started_ = true;
 

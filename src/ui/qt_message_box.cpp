@@ -1,10 +1,15 @@
 #include "ui/qt_message_box.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace lt {
 
 void QtMessageBox::show(Icon icon, const QString& title, const QString& text) {
+    // Trouble with the user's files also goes to standard error, where a session's log or
+    // a terminal keeps it after the box is gone.
+    if (icon == Icon::Warning)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     if (open_ && open_->text() == text) return;
     if (std::any_of(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.text == text; }))
         return;

@@ -72,3 +72,21 @@ TEST_F(Guard, ASleepEndsTheSessionWhereThePcWentToSleep) {
     EXPECT_EQ(form().LbTIEStadoE_Estado.caption(), QStringLiteral("CONNECTED"));
     EXPECT_EQ(form().TxISHora_Estado.text(), QStringLiteral("06:30:00"));
 }
+
+TEST_F(Guard, ASleepIsNeverPricedWhicheverTickComesFirstAfterIt) {
+    // The session clock every 2 s, the cost every minute on the odd seconds between: after
+    // the sleep the cost tick comes first. A reduction period has just run out.
+    VirtualTimeTest::start(
+        at(2026, 12, 5, 21, 59, 59),
+        test::with(test::with(test::kSettings, "TimerConexion=1", "TimerConexion=2"),
+                   "CostoDesdeHasta=2\nCostoResto=1",
+                   "CostoDesdeHasta=6\nCostoResto=6\n[Reduccion costos]\nCkReduccion=1\n"
+                   "ReduccionCada=30\nPorcentajeCostoReducido=50"));
+    online(1 + 1860);  // 22:00:00 .. 22:31:00
+    clock.advanceSeconds(8 * 3600);
+    run(1);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(row(0)[2], QStringLiteral("22:31:00"));
+    // 31 minutes at 6, the finished half hour at half price: not eight hours of sleep.
+    EXPECT_EQ(row(0)[4], QStringLiteral("001.55"));
+}

@@ -81,27 +81,54 @@ TEST_F(HistoryFlow, ShuttingDownOnLineLeavesNothingToRecoverTwice) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(HistoryFlow, ASessionACrashLeftRunningIsKeptUntilItIsStoredSomewhere) {
+TEST_F(HistoryFlow, ACrashLosesNoMoreThanAMinuteOfTheSessionNorAnythingItCounted) {
+    // An allowance of five hours a day, the cost worked out every five minutes.
     probe.setOnline(true);
-    start(at(2026, 12, 5, 9, 59, 59));
-    run(1 + 125);
-    const QString running = db() + QStringLiteral(".running");
-    ASSERT_TRUE(QFile::exists(running));
-
-    // The next start can neither store the session nor put it aside for later.
+    start(at(2026, 12, 5, 9, 59, 59),
+          test::with(test::with(test::kSettings, "QueDia=N", "QueDia=D\nImpDespues=5"),
+                     "TimerCosto=1", "TimerCosto=5"));
+    run(1 + 70 * 60 + 30);  // on line 10:00:00 .. 11:10:30, then killed
+    const QString before = ini("Interrupciones", "HorasAcum");
     probe.setOnline(false);
-    QFile::rename(db(), db() + QStringLiteral(".away"));
-    QDir().mkdir(db());
-    QDir().mkdir(db() + QStringLiteral(".pending"));
-    boot();
-    crash();
-    EXPECT_TRUE(QFile::exists(running));
-
-    QDir().rmdir(db());
-    QDir().rmdir(db() + QStringLiteral(".pending"));
-    QFile::rename(db() + QStringLiteral(".away"), db());
+    clock.advanceSeconds(600);
     boot();
     ASSERT_EQ(rows(), 1);
-    EXPECT_EQ(row(0)[1], QStringLiteral("10:00:00"));
-    EXPECT_FALSE(QFile::exists(running));
+    const QStringList r = row(0);
+    EXPECT_EQ(r[1], QStringLiteral("10:00:00"));
+    EXPECT_EQ(r[2], QStringLiteral("11:10:01"));  // the last note, at a cost tick
+    // Priced at that note, not at the last pricing up to five minutes before it.
+    EXPECT_EQ(r[4], QStringLiteral("002.33"));
+    EXPECT_EQ(r[5], QStringLiteral("002.33"));
+    EXPECT_EQ(told("A session that was running when LinkTally stopped was recovered."), 1);
+    // The period counts the recovered hour: no free allowance from a crash.
+    EXPECT_NE(before, ini("Interrupciones", "HorasAcum"));
+    EXPECT_EQ(ini("Interrupciones", "HorasAcum"), QStringLiteral("01:10:01"));
+    EXPECT_EQ(ini("Interrupciones", "DiasAcum"), QStringLiteral("01"));
+    EXPECT_EQ(ini("Costos", "CostoAcumuladoPorSesion"), QStringLiteral("002.33"));
+    EXPECT_EQ(ini("Interrupciones", "Momento"), QStringLiteral("05/12/2026"));
+    EXPECT_EQ(form().TxCOCostoAcumuladoDesde.text(), QStringLiteral("002.33"));
+
+    // Nothing is stored twice by the next start.
+    boot();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(test::storedSessions(db()).size(), 1u);
+}
+
+TEST_F(HistoryFlow, TheFilesOfAnEarlierVersionAreTakenOnceAndADamagedHistoryIsSetAside) {
+    test::writeFile(db() + QStringLiteral(".pending"),
+                    "01/12/2026\t09:00:00\t09:10:00\t00:10:00\t000.33\t000.33\n");
+    test::writeFile(db() + QStringLiteral(".running"),
+                    "02/12/2026\t09:00:00\t09:05:00\t00:05:00\t000.17\t000.50\n");
+    test::writeFile(db(), QByteArray("not a database").repeated(100));
+    start(at(2026, 12, 5, 9, 59, 59));
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(row(0)[0], QStringLiteral("01/12/2026"));
+    EXPECT_EQ(row(1)[0], QStringLiteral("02/12/2026"));
+    EXPECT_FALSE(QFile::exists(db() + QStringLiteral(".pending")));
+    EXPECT_FALSE(QFile::exists(db() + QStringLiteral(".running")));
+    EXPECT_EQ(told("The history file was damaged. It was kept as "), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("LinkTally.db.damaged-*")}).size(), 1);
+    boot();
+    EXPECT_EQ(rows(), 2);
+    EXPECT_TRUE(messages.shown.empty());
 }

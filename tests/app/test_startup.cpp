@@ -56,7 +56,8 @@ TEST_F(Startup, FreshInstallationGetsNeutralValuesAndWritesTheWholeRecord) {
 
 TEST_F(Startup, ShippedDefaultsFollowTheDesktopLanguage) {
     QString error;
-    ASSERT_TRUE(installDefaultSettings(path(), shippedDefaults(), QStringLiteral("es_AR"),
+    PosixFileSystem fs;
+    ASSERT_TRUE(installDefaultSettings(fs, path(), shippedDefaults(), QStringLiteral("es_AR"),
                                        oleFromParts(2026, 12, 5), &error));
     activate = true;
     start();
@@ -69,7 +70,7 @@ TEST_F(Startup, ShippedDefaultsFollowTheDesktopLanguage) {
     EXPECT_EQ(defaultLanguageFor(QStringLiteral("en_GB")), 0);
     test::writeFile(path(), "[Idiomas]\nCodigoIdioma=0\n");
     ASSERT_TRUE(
-        installDefaultSettings(path(), shippedDefaults(), QStringLiteral("es_ES"), 0, &error));
+        installDefaultSettings(fs, path(), shippedDefaults(), QStringLiteral("es_ES"), 0, &error));
     EXPECT_EQ(test::readFile(path()), QStringLiteral("[Idiomas]\nCodigoIdioma=0\n"));
 }
 

@@ -339,7 +339,7 @@ while IFS='|' read -r fecha inicio fin tiempo costo acumulado; do
   check "session $n: accumulated cost $acumulado is $prev_acc plus $costo" \
     close_to "$acumulado" "$(awk -v a="$prev_acc" -v b="$costo" 'BEGIN { print a + b }')" 0.011
   prev_acc=$acumulado prev_end=$s_fin total=$((total + s_dur))
-done < <(sqlite3 -separator '|' "$db" 'SELECT * FROM Historial ORDER BY rowid' 2>/dev/null)
+done < <(sqlite3 -separator '|' "$db" 'SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado FROM Historial ORDER BY rowid' 2>/dev/null)
 
 check "no session is left pending or half-open" test ! -e "$db.pending" -a ! -e "$db.running"
 check "the settings file was saved on SIGTERM" \

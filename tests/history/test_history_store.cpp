@@ -27,9 +27,14 @@ SessionRecord session(int i) {
         QStringLiteral("%1/03/2024|10:00:%1|11:30:%1|01:30:00|0%1.50|1%1,10").arg(n).split('|'));
 }
 
-// Text that the pending file must escape and the database must keep as it is.
+// Text that the database must keep as it is.
 const SessionRecord kAwkward = SessionRecord::fromRow(
     QStringLiteral("a\tb|line\nbreak\r|back\\slash\\t|año ñandú €||\\").split('|'));
+
+// Stores one session under its own id.
+bool add(HistoryStore& store, const SessionRecord& r, std::uint64_t id) {
+    return store.store({{id, r}});
+}
 
 Records loaded(HistoryStore& store) {
     Records out;
@@ -61,34 +66,45 @@ class HistoryStoreTest : public ::testing::Test {
   protected:
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("LinkTally.db"));
-    const QString pending = db + QLatin1String(".pending");
 };
 
-TEST_F(HistoryStoreTest, CreatesTheTableAndKeepsInsertionOrder) {
+TEST_F(HistoryStoreTest, KeepsInsertionOrderAndStoresASessionOnceWhateverHappens) {
     {
         HistoryStore store(db);
         ASSERT_TRUE(store.open()) << store.error().toStdString();
-        for (int i = 1; i <= 3; ++i) EXPECT_TRUE(store.append(session(i)));
-        EXPECT_TRUE(store.append(kAwkward));
+        for (int i = 1; i <= 3; ++i) EXPECT_TRUE(add(store, session(i), static_cast<unsigned>(i)));
+        // A crash after the commit and before the ledger heard of it: stored again, once.
+        EXPECT_TRUE(store.store({{2, session(2)}, {4, kAwkward}}));
     }
     Other other(db);
     EXPECT_EQ(other.text("PRAGMA user_version"), QString::number(HistoryStore::kSchemaVersion));
+    // The six texts that older readers know stay first, with their names and types.
     EXPECT_EQ(other.text("SELECT name || ' ' || type FROM pragma_table_info('Historial')"),
               "fecha TEXT HoraInicio TEXT HoraFinalizacion TEXT TiempoConexion TEXT costo TEXT "
-              "CostoAcumulado TEXT");
+              "CostoAcumulado TEXT IdSesion INTEGER");
     ASSERT_TRUE(other.exec("INSERT INTO Historial (fecha) VALUES ('01/04/2024')"));  // NULLs
 
     HistoryStore again(db);
     ASSERT_TRUE(again.open());
     EXPECT_EQ(loaded(again), (Records{session(1), session(2), session(3), kAwkward,
                                       SessionRecord::fromRow({QStringLiteral("01/04/2024")})}));
-
-    // Clearing empties the table and drops what waited to be stored.
-    test::writeFile(pending, "01/06/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t102.00\n");
     EXPECT_TRUE(again.clear());
-    EXPECT_FALSE(QFile::exists(pending));
-    EXPECT_TRUE(again.append(session(7)));
+    EXPECT_TRUE(add(again, session(7), 7));
     EXPECT_EQ(loaded(again), Records{session(7)});
+}
+
+TEST_F(HistoryStoreTest, AHistoryOfAnEarlierVersionGetsTheIdInPlace) {
+    Other old(db);
+    ASSERT_TRUE(
+        old.exec("CREATE TABLE Historial (fecha TEXT, HoraInicio TEXT, HoraFinalizacion TEXT, "
+                 "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT); PRAGMA user_version = 1; "
+                 "INSERT INTO Historial VALUES "
+                 "('01/03/2024','10:00:01','11:30:01','01:30:00','01.50','1')"));
+    HistoryStore store(db);
+    ASSERT_TRUE(store.open()) << store.error().toStdString();
+    EXPECT_TRUE(add(store, session(2), 9));
+    EXPECT_EQ(loaded(store).size(), 2u);
+    EXPECT_EQ(old.text("SELECT count(*) FROM Historial WHERE IdSesion IS NULL"), "1");
 }
 
 // Loaded texts share memory behind the scenes; each must still act as a string of its own.
@@ -99,18 +115,22 @@ TEST_F(HistoryStoreTest, LoadedTextsAreIndependentStrings) {
     {
         HistoryStore store(db);
         ASSERT_TRUE(store.open());
-        for (const SessionRecord& r : expected) ASSERT_TRUE(store.append(r));
+        std::uint64_t id = 1;
+        for (const SessionRecord& r : expected) ASSERT_TRUE(add(store, r, id++));
     }
     Other other(db);
     for (int i = 0; i < 7; ++i) {  // enough texts to fill many blocks
-        ASSERT_TRUE(other.exec("INSERT INTO Historial SELECT * FROM Historial ORDER BY rowid"));
+        ASSERT_TRUE(other.exec(
+            "INSERT INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, "
+            "CostoAcumulado) SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, "
+            "CostoAcumulado FROM Historial ORDER BY rowid"));
         const Records before = expected;
         expected.insert(expected.end(), before.begin(), before.end());
     }
     // Bytes that are not UTF-8, and a character beyond 16 bits.
     ASSERT_TRUE(
         other.exec("INSERT INTO Historial VALUES (CAST(x'41c3' AS TEXT), char(128512), "
-                   "'', NULL, 'z', CAST(x'ff' AS TEXT))"));
+                   "'', NULL, 'z', CAST(x'ff' AS TEXT), NULL)"));
     expected.push_back(SessionRecord::fromRow(
         QString::fromUtf8("A\uFFFD|\xF0\x9F\x98\x80|||z|\uFFFD").split(QLatin1Char('|'))));
 
@@ -129,10 +149,10 @@ TEST_F(HistoryStoreTest, LoadedTextsAreIndependentStrings) {
     EXPECT_EQ(survivor, QLatin1String(">") + session(5).costo + QString(100, QLatin1Char('x')));
 }
 
-TEST_F(HistoryStoreTest, FailedWritesLoseNothing) {
+TEST_F(HistoryStoreTest, AFailedStoreSaysWhyAndTheNextTryStartsAfresh) {
     HistoryStore store(db);
     ASSERT_TRUE(store.open());
-    ASSERT_TRUE(store.append(session(1)));
+    ASSERT_TRUE(add(store, session(1), 1));
     {
         Other other(db);
         ASSERT_TRUE(other.exec("BEGIN IMMEDIATE; INSERT INTO Historial (fecha) VALUES ('x')"));
@@ -140,94 +160,47 @@ TEST_F(HistoryStoreTest, FailedWritesLoseNothing) {
         store.setBusyTimeout(50);
         QElapsedTimer waited;
         waited.start();
-        EXPECT_FALSE(store.append(session(2)));
+        EXPECT_FALSE(add(store, session(2), 2));
         EXPECT_GE(waited.elapsed(), 40);
         EXPECT_LT(waited.elapsed(), HistoryStore::kDefaultBusyTimeoutMs / 2);
         EXPECT_TRUE(store.error().contains(QLatin1String("locked"))) << store.error().toStdString();
-        EXPECT_EQ(loaded(store), (Records{session(1), session(2)}));
+        EXPECT_TRUE(store.error().contains(db));
     }
     ASSERT_TRUE(store.setMaxPageCountForTesting(1));  // no page beyond those it has
     SessionRecord big = session(3);
     big.costo = QString(20000, QLatin1Char('9'));
-    EXPECT_FALSE(store.append(big));
+    EXPECT_FALSE(store.store({{2, session(2)}, {3, big}}));
     EXPECT_TRUE(store.error().contains(QLatin1String("full"))) << store.error().toStdString();
-    EXPECT_EQ(store.pendingCount(), 2);
-
     ASSERT_TRUE(store.setMaxPageCountForTesting(1 << 20));
-    EXPECT_TRUE(store.append(session(4)));
-    EXPECT_FALSE(QFile::exists(pending));
-    EXPECT_EQ(loaded(store), (Records{session(1), session(2), big, session(4)}));
-
-    // A table dropped from outside comes back at the next open, with what waited.
-    ASSERT_TRUE(Other(db).exec("DROP TABLE Historial"));
-    EXPECT_FALSE(store.append(session(5)));
-    EXPECT_TRUE(store.error().contains(QLatin1String("no such table")));
-    HistoryStore again(db);
-    EXPECT_TRUE(again.open());
-    EXPECT_EQ(loaded(again), Records{session(5)});
+    EXPECT_TRUE(store.store({{2, session(2)}, {3, big}}));
+    EXPECT_EQ(loaded(store), (Records{session(1), session(2), big}));
 }
 
-TEST_F(HistoryStoreTest, FileThatIsNotADatabaseIsLeftUntouched) {
+TEST_F(HistoryStoreTest, ADamagedFileIsSetAsideAndAFileGoneIsMadeAgain) {
     const QByteArray text = QByteArray("my notes, not a database\n").repeated(300);
     test::writeFile(db, text);
-    ASSERT_TRUE(QDir().mkpath(pending));  // and the pending file cannot be written either
     HistoryStore store(db);
-    EXPECT_FALSE(store.open());
-    EXPECT_TRUE(store.error().contains(QLatin1String("not a database")));
-    EXPECT_FALSE(store.append(session(1)));
-    EXPECT_TRUE(store.error().contains(QLatin1String("memory")));
-    ASSERT_TRUE(QDir(pending).removeRecursively());
-    EXPECT_FALSE(store.append(kAwkward));
-    Records out;
-    EXPECT_FALSE(store.loadAll(out));
-    EXPECT_EQ(out, (Records{session(1), kAwkward}));
-    EXPECT_EQ(test::readFile(db), QString::fromLatin1(text));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // with the pending file
+    ASSERT_TRUE(store.open()) << store.error().toStdString();
+    const QString aside = store.takeSetAside();
+    EXPECT_TRUE(aside.startsWith(db + QLatin1String(".damaged-"))) << aside.toStdString();
+    EXPECT_EQ(test::readFile(aside), QString::fromLatin1(text));
+    EXPECT_TRUE(store.takeSetAside().isEmpty());  // said once
+    EXPECT_TRUE(add(store, session(1), 1));
 
-    // Once the file is a database again the waiting records go in, once.
+    // Deleted under the open database: noticed, made again, and the session is there.
     QFile::remove(db);
-    EXPECT_TRUE(store.open());
-    EXPECT_TRUE(HistoryStore(db).open());
-    EXPECT_FALSE(QFile::exists(pending));
-    EXPECT_EQ(loaded(store), (Records{session(1), kAwkward}));
-}
+    EXPECT_TRUE(add(store, session(2), 2));
+    EXPECT_TRUE(store.takeRecreated());
+    EXPECT_FALSE(store.takeRecreated());
+    EXPECT_EQ(loaded(store), Records{session(2)});
+    EXPECT_EQ(HistoryStore(db).open(), true);
 
-TEST_F(HistoryStoreTest, PendingFileSurvivesCutAndBadLines) {
-    test::writeFile(db, "not a database");
-    test::writeFile(pending,
-                    "01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00\n"
-                    "too\tfew\tfields\n"
-                    "02/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t1\\q2.00\n"  // bad escape
-                    "03/05/2024\t09:00:00\t09:1");  // a write cut short by a crash
-    const SessionRecord first = SessionRecord::fromRow(
-        QStringLiteral("01/05/2024|09:00:00|09:10:00|00:10:00|001.00|101.00").split('|'));
-    HistoryStore store(db);
-    EXPECT_EQ(store.pendingCount(), 1);
-    EXPECT_FALSE(store.append(session(2)));  // must not be swallowed by the cut line
-
-    QFile::remove(db);
-    EXPECT_TRUE(store.append(session(3)));
-    EXPECT_FALSE(QFile::exists(pending));
-    EXPECT_EQ(loaded(store), (Records{first, session(2), session(3)}));
-}
-
-TEST_F(HistoryStoreTest, CheckpointIsWholeOrNothing) {
-    HistoryStore store(db);
-    const QString running = db + QLatin1String(".running");
-    EXPECT_EQ(store.readCheckpoint(), std::nullopt);
-    ASSERT_TRUE(store.writeCheckpoint(session(1)));
-    ASSERT_TRUE(store.writeCheckpoint(kAwkward));
-    EXPECT_EQ(store.readCheckpoint(), kAwkward);
-
-    for (const QByteArray& garbled :
-         {QByteArray("01/05/2024\t09:00:00\t09:10:00\t00:10:00\t001.00\t101.00"),
-          QByteArray("a\tb\tc\td\te\tf\n\n"), QByteArray("a\tb\tc\td\te\t\xc3\n"),
-          QByteArray(100000, '\t') + '\n', QByteArray()}) {
-        test::writeFile(running, garbled);
-        EXPECT_EQ(store.readCheckpoint(), std::nullopt) << garbled.left(40).toStdString();
-    }
-    store.removeCheckpoint();
-    EXPECT_FALSE(QFile::exists(running));
+    // A newer version's history is read and never written.
+    ASSERT_TRUE(Other(db).exec("PRAGMA user_version = 99"));
+    HistoryStore newer(db);
+    EXPECT_FALSE(newer.open());
+    EXPECT_FALSE(add(newer, session(3), 3));
+    EXPECT_EQ(loaded(newer), Records{session(2)});
 }
 
 }  // namespace

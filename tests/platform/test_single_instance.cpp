@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include "support/test_support.h"
@@ -9,12 +10,24 @@
 using namespace lt;
 
 // One program per lock file; how the first one comes forward is seen in the flow tests.
-TEST(SingleInstance, ASecondStartGivesWayOnlyToTheSameLockFile) {
+TEST(SingleInstance, OnlyALiveCopyHoldsTheLockWhateverTheFileSays) {
     test::coreApplication();
     QTemporaryDir dir;
-    SingleInstance first(dir.filePath(QStringLiteral(".linktally.lock")));
-    ASSERT_TRUE(first.acquire());
-    EXPECT_FALSE(SingleInstance(dir.filePath(QStringLiteral(".linktally.lock"))).acquire());
-    // Another settings file is another program.
-    EXPECT_TRUE(SingleInstance(dir.filePath(QStringLiteral("other.lock"))).acquire());
+    const QString lock = dir.filePath(QStringLiteral(".linktally.lock"));
+    using R = SingleInstance::Result;
+    // Left by a copy that crashed, empty, garbage or written on another PC: taken over.
+    for (const QByteArray& left :
+         {QByteArray(), QByteArray("\xff\x00garbage"), QByteArray("4242\nanother-pc\n")}) {
+        test::writeFile(lock, left);
+        SingleInstance first(lock);
+        ASSERT_EQ(first.acquire(), R::Runs) << left.toStdString();
+        EXPECT_EQ(SingleInstance(lock).acquire(), R::AnotherRuns);
+        // Another settings file is another program.
+        EXPECT_EQ(SingleInstance(dir.filePath(QStringLiteral("other.lock"))).acquire(), R::Runs);
+        EXPECT_TRUE(test::readFile(lock).contains(QSysInfo::machineHostName()));
+    }
+    // A folder where no lock can be made: the program runs, and can say why.
+    SingleInstance unguarded(dir.filePath(QStringLiteral("missing/.linktally.lock")));
+    EXPECT_EQ(unguarded.acquire(), R::RunsUnguarded);
+    EXPECT_TRUE(unguarded.error().contains(QLatin1String("missing")));
 }

@@ -1,3 +1,4 @@
+#include "platform/file_system.h"
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
@@ -115,34 +116,36 @@ TEST(IniFile, NeverWritesALineThatReadsBackDifferently) {
     const QByteArray before = ini.serialize();
     const char* const bad[][2] = {{"A", "x=y"},    {"A", ";k"}, {"A", "[k"}, {"A", ""},
                                   {"A", "k\nz=1"}, {"A]", "k"}, {"", "k"},   {"A\n[B", "k"}};
+    PosixFileSystem fs;
     for (const auto& [section, key] : bad) {
         ini.setValue(section, key, "1");
         QString error;
-        EXPECT_FALSE(GuardarValorINI("/nonexistent/never.ini", section, key, "1", &error));
+        EXPECT_FALSE(GuardarValorINI(fs, "/nonexistent/never.ini", section, key, "1", &error));
     }
     EXPECT_EQ(ini.serialize(), before);
 }
 
 TEST(IniFile, SavesAtomicallyOrLeavesTheFileAlone) {
     QTemporaryDir dir;
+    PosixFileSystem fs;
     const QString path = dir.filePath("Linktally.ini");
     IniFile ini;
     EXPECT_FALSE(ini.load(path));
     test::writeFile(path, "[Costos]\nAjusteCosto=D\n");
     ASSERT_TRUE(ini.load(path));
     ini.setValue("Costos", "AjusteCosto", "S");
-    ASSERT_TRUE(ini.save(path)) << ini.errorString().toStdString();
+    ASSERT_TRUE(ini.save(fs, path)) << ini.errorString().toStdString();
     EXPECT_FALSE(ini.isModified());
     EXPECT_EQ(test::readFile(path), "[Costos]\nAjusteCosto=S\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Linktally.ini"});
 
     ini.setValue("Costos", "CostoIVA", "21");
-    EXPECT_FALSE(ini.save(dir.filePath("missing/Linktally.ini")));
+    EXPECT_FALSE(ini.save(fs, dir.filePath("missing/Linktally.ini")));
     EXPECT_TRUE(ini.isModified());
     if (::geteuid() != 0) {  // root writes into read-only directories anyway
         const auto all = QFile::permissions(dir.path());
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_FALSE(ini.save(path));
+        EXPECT_FALSE(ini.save(fs, path));
         QFile::setPermissions(dir.path(), all);
     }
     EXPECT_EQ(test::readFile(path), "[Costos]\nAjusteCosto=S\n");
@@ -150,19 +153,21 @@ TEST(IniFile, SavesAtomicallyOrLeavesTheFileAlone) {
 
 TEST(IniFile, ReadsAndWritesSingleKeysOnDisk) {
     QTemporaryDir dir;
+    PosixFileSystem fs;
     const QString path = dir.filePath("Linktally.ini");
     QString error;
     EXPECT_EQ(LeerValorINI(path, "Costos", "AjusteCosto", "none"), "none");
-    ASSERT_TRUE(GuardarValorINI(path, "Costos", "AjusteCosto", "D", &error)) << error.toStdString();
-    ASSERT_TRUE(GuardarValorINI(path, "Interrupciones", "Clave", "", &error));
-    ASSERT_TRUE(GuardarValorINI(path, "costos", "ajustecosto", "S", &error));
+    ASSERT_TRUE(GuardarValorINI(fs, path, "Costos", "AjusteCosto", "D", &error))
+        << error.toStdString();
+    ASSERT_TRUE(GuardarValorINI(fs, path, "Interrupciones", "Clave", "", &error));
+    ASSERT_TRUE(GuardarValorINI(fs, path, "costos", "ajustecosto", "S", &error));
     EXPECT_EQ(LeerValorINI(path, "Interrupciones", "Clave", "none"), "");
     EXPECT_EQ(test::readFile(path), "[Costos]\nAjusteCosto=S\n\n[Interrupciones]\nClave=\n");
 
     // A file that cannot be read is not replaced by a file holding one key.
     const QByteArray huge = "[A]\nk=old\n" + QByteArray(2 * 1024 * 1024, ';');
     test::writeFile(path, huge);
-    EXPECT_FALSE(GuardarValorINI(path, "A", "k", "new", &error));
+    EXPECT_FALSE(GuardarValorINI(fs, path, "A", "k", "new", &error));
     EXPECT_EQ(test::readFile(path), huge);
 }
 

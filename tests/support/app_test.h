@@ -14,6 +14,7 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
+#include <optional>
 
 #include "core/clock.h"
 #include "core/virtual_loop.h"
@@ -55,9 +56,13 @@ class AppTest : public ::testing::Test {
                OleDate at = oleFromParts(2026, 12, 5) + oleFromTime(9, 59, 59)) {
         clock.setWall(at);
         writeFile(path(QStringLiteral("Linktally.ini")), settings);
+        // A start after another: the timers of the run before are gone with it.
+        app.reset();
+        loop.emplace(clock);
         app = std::make_unique<Application>(PlatformParts{
-            clock, probe, cutter, socket, setter, autostart, loop, AppFiles{dir.path(), dir.path()},
-            QStringLiteral("/opt/linktally/linktally"), QStringLiteral("en_US"), trayAvailable});
+            clock, probe, cutter, socket, setter, autostart, *loop,
+            AppFiles{dir.path(), dir.path()}, QStringLiteral("/opt/linktally/linktally"),
+            QStringLiteral("en_US"), trayAvailable});
         QObject::connect(app.get(), &Application::finished, [this](int code) { exitCode = code; });
         ASSERT_TRUE(app->start());
         QApplication::setActiveWindow(&window());
@@ -65,7 +70,7 @@ class AppTest : public ::testing::Test {
     }
     // Virtual time passes; the window's own events are handled after it.
     void run(double seconds) {
-        loop.runForSeconds(seconds);
+        loop->runForSeconds(seconds);
         QCoreApplication::processEvents();
     }
     void online(double seconds) {
@@ -130,7 +135,7 @@ class AppTest : public ::testing::Test {
 
     QTemporaryDir dir;
     FakeClock clock;
-    VirtualLoop loop{clock};
+    std::optional<VirtualLoop> loop;
     FakeProbe probe;
     FakeCutter cutter;
     FakeTimeSocket socket;

@@ -1,6 +1,8 @@
 // The program as a user meets it: its real windows, its real composition, a day played
 // by the fake clock and the fake line.
 #include <QChart>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -253,7 +255,7 @@ TEST_F(Flows, ALanguageSwitchWithTheCompactWindowOpen) {
     ASSERT_NE(chico, nullptr);
     // A second start brings the main window forward; the compact one stays.
     SingleInstance second(app->logic().files().lockPath());
-    EXPECT_FALSE(second.acquire());
+    EXPECT_EQ(second.acquire(), SingleInstance::Result::AnotherRuns);
     for (int i = 0; i < 50 && !window().isVisible(); ++i)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     ASSERT_TRUE(window().isVisible());
@@ -277,12 +279,13 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     {
         HistoryStore store(path(QStringLiteral("LinkTally.db")));
         store.open();
+        std::uint64_t id = 1;
         for (const QStringList& r : std::vector<QStringList>{
                  {"28/11/2026", "20:00:00", "20:05:00", "00:05:00", "000.10", "000.10"},
                  {"03/12/2026", "09:00:00", "09:30:00", "00:30:00", "001.00", "001.10"},
                  {"04/12/2026", "10:00:00", "12:00:00", "02:00:00", "004.00", "005.10"},
                  {"04/12/2026", "15:00:00", "15:10:00", "00:10:00", "000.33", "005.43"}})
-            store.append(SessionRecord::fromRow(r));
+            store.store({{id++, SessionRecord::fromRow(r)}});
     }
     start();
     const Grid& grid = form().MSFlexGrid_Estado;
@@ -375,4 +378,46 @@ TEST_F(Flows, ClosingTheWindowFollowsTheLineAndNotExitApplication) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(ini("Intervalos timers", "AbandonaAplicacion"), QStringLiteral("0"));
     EXPECT_EQ(stored().size(), 1u);
+}
+
+TEST_F(Flows, ASettingsFileThatCannotBeReadGivesTheDefaultsAndIsNeverWrittenOver) {
+    const QString ini = path(QStringLiteral("Linktally.ini"));
+    const QByteArray randomBytes = [] {
+        QByteArray b;
+        for (int i = 0; i < 4096; ++i) b += static_cast<char>((i * 7919 + 13) % 256);
+        return b;
+    }();
+    const std::pair<const char*, QByteArray> ways[] = {
+        {"empty", QByteArray()},
+        {"NULs", QByteArray(8192, '\0')},
+        {"random bytes", randomBytes},
+        {"far too large", "[Costos]\nCostoIVA=21\n" + QByteArray(2 << 20, ';')},
+        {"a folder", QByteArray()},
+    };
+    for (const auto& [way, bytes] : ways) {
+        SCOPED_TRACE(way);
+        app.reset();
+        QFile::remove(ini);
+        QDir(ini).removeRecursively();
+        if (QByteArrayView(way) == "a folder") QDir().mkpath(ini + QStringLiteral("/inside"));
+        start(bytes);
+        EXPECT_TRUE(messageText().startsWith(QStringLiteral("The settings file could not be read")))
+            << messageText().toStdString();
+        dismissMessage();
+        // The shipped values, not blanks: a tariff, an interval that ticks, a password.
+        EXPECT_EQ(form().Tarifas[0].TxCostoHs.text(), QStringLiteral("1.60"));
+        EXPECT_EQ(form().TxIntervaloTiempoConexion_Configuracion.text(), QStringLiteral("1"));
+        online(5);
+        offline(2);
+        EXPECT_EQ(stored().size(), 1u);
+        if (QByteArrayView(way) == "a folder")
+            EXPECT_TRUE(QFileInfo(ini).isDir());
+        else
+            EXPECT_TRUE([&] {
+                QFile f(ini);
+                return f.open(QIODevice::ReadOnly) && f.readAll() == bytes;
+            }()) << "the file was written over";
+        QDir(path(QStringLiteral("LinkTally.db"))).removeRecursively();
+        QFile::remove(path(QStringLiteral("LinkTally.db")));
+    }
 }

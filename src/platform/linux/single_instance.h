@@ -1,8 +1,8 @@
 #pragma once
-// One running copy per settings file: a lock file decides who runs, and a local socket
-// lets a second start ask the running copy to come to the front.
+// One running copy per settings file: a lock that the kernel holds for the copy that
+// runs decides who runs, and a local socket lets a second start ask the running copy to
+// come to the front.
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -12,19 +12,27 @@ namespace lt {
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
+    enum class Result {
+        Runs,           // this process is the one that runs
+        RunsUnguarded,  // it runs, but the lock file could not be made (error() says why)
+        AnotherRuns,    // the running copy was asked to show itself; this one ends
+    };
     explicit SingleInstance(const QString& lockPath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process is the one that runs; otherwise the running copy has been
-    // asked to show itself and this process should exit.
-    bool acquire();
+    Result acquire();
+    const QString& error() const { return error_; }
     // Called in the running copy when another start asks for the window.
     void setActivationHandler(std::function<void()> h) { onActivate_ = std::move(h); }
 
   private:
     QString serverName() const;
+    bool askRunningCopy() const;
+    void listen();
+
     QString lockPath_;
-    QLockFile lock_;
+    int fd_ = -1;
+    QString error_;
     std::unique_ptr<QLocalServer> server_;
     std::function<void()> onActivate_;
 };
