@@ -273,7 +273,8 @@ QString LeerValorINI(const QString& path, const QString& section, const QString&
 }
 
 bool GuardarValorINI(FileSystem& fs, const QString& path, const QString& section,
-                     const QString& key, const QString& value, QString* error) {
+                     const QString& key, const QString& value, QString* error, bool* written) {
+    if (written) *written = false;
     const auto fail = [error](const QString& why) {
         if (error) *error = why;
         return false;
@@ -287,6 +288,7 @@ bool GuardarValorINI(FileSystem& fs, const QString& path, const QString& section
     file.setValue(section, key, value);
     if (!file.isModified()) return true;
     if (!file.save(fs, path)) return fail(file.errorString());
+    if (written) *written = true;
     return true;
 }
 

@@ -61,7 +61,9 @@ class IniFile {
 // empty and a failed write returns false with the reason in *error.
 QString LeerValorINI(const QString& path, const QString& section, const QString& key,
                      const QString& defaultValue = QString());
+// *written tells whether the file was written: not when it already held the value.
 bool GuardarValorINI(FileSystem& fs, const QString& path, const QString& section,
-                     const QString& key, const QString& value, QString* error = nullptr);
+                     const QString& key, const QString& value, QString* error = nullptr,
+                     bool* written = nullptr);
 
 }  // namespace lt

@@ -160,9 +160,14 @@ TEST(IniFile, ReadsAndWritesSingleKeysOnDisk) {
     ASSERT_TRUE(GuardarValorINI(fs, path, "Costos", "AjusteCosto", "D", &error))
         << error.toStdString();
     ASSERT_TRUE(GuardarValorINI(fs, path, "Interrupciones", "Clave", "", &error));
-    ASSERT_TRUE(GuardarValorINI(fs, path, "costos", "ajustecosto", "S", &error));
+    bool written = false;
+    ASSERT_TRUE(GuardarValorINI(fs, path, "costos", "ajustecosto", "S", &error, &written));
+    EXPECT_TRUE(written);
     EXPECT_EQ(LeerValorINI(path, "Interrupciones", "Clave", "none"), "");
     EXPECT_EQ(test::readFile(path), "[Costos]\nAjusteCosto=S\n\n[Interrupciones]\nClave=\n");
+    // A value the file holds already is not written again.
+    ASSERT_TRUE(GuardarValorINI(fs, path, "Costos", "AjusteCosto", "S", &error, &written));
+    EXPECT_FALSE(written);
 
     // A file that cannot be read is not replaced by a file holding one key.
     const QByteArray huge = "[A]\nk=old\n" + QByteArray(2 * 1024 * 1024, ';');
