@@ -16,9 +16,12 @@ install(FILES data/org.linktally.LinkTally.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/org.linktally.LinkTally.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Debian keeps the licence of a package beside its documentation.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/linktally RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME linktally)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_VENDOR "The LinkTally developers")
 set(CPACK_PACKAGE_CONTACT "The LinkTally developers <linktally@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Time and cost of your Internet connection sessions")

@@ -32,20 +32,31 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       guard_(form_, estado_, clock_, [this] { TiServerInternet_Timer(); }),
       cost_(form_, estado_, clock_),
       connection_(form_, estado_, clock_, probe, cutter),
-      session_(form_, estado_, clock_, cost_, lock_, settings_, animationPath(),
+      session_(form_, estado_, clock_, cost_, lock_, animationPath(),
                SessionHooks{
                    .checkViolacionTiempoPC = [this] { guard_.CheckViolacionTiempoPC(); },
                    .interrupcionProgramada = [this] { schedule_.InterrupcionProgramada(); },
                    .tiServerInternet = [this] { TiServerInternet_Timer(); },
                    .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
-                   .guardarSesion = [this] { history_.GuardarEnBaseDeDatosYactualizarGrilla(); },
+                   .guardarSesion =
+                       [this] {
+                           history_.GuardarEnBaseDeDatosYactualizarGrilla();
+                           const Grid& grid = form_.MSFlexGrid_Estado;
+                           if (grid.rowCount() > 0)
+                               summary_.sesionGuardada(grid.row(grid.rowCount() - 1));
+                       },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
-                   .tickDone = [this] { guard_.observarTick(); },
+                   .tickDone =
+                       [this] {
+                           guard_.observarTick();
+                           summary_.mostrar();
+                       },
                    .sesionNueva =
                        [this] {
                            connection_.olvidarAvisoCorte();
                            history_.sesionNueva();
                        },
+                   .sesionCerrada = [this] { summary_.mostrar(); },
                }),
       store_(files_.historyPath()),
       ledger_(fs_, files_.ledgerPath()),
@@ -67,15 +78,40 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                  .leyendaGrillaFilaCero = [this] { LeyendaGrillaFilaCero(); },
                  .grillaReemplazada = [this] { history_.gridReplaced(); },
              }),
+      summary_(form_, estado_, clock_),
       validators_(estado_, messages_) {
     wireEvents();
     wireTimers();
-    instalarValidacion(form_, validators_, [this] {
-        // Accepted edits reach the disk a few seconds after the last one.
-        if (!cargado_) return;
-        form_.TiGuardarAjustes.setEnabled(false);
-        form_.TiGuardarAjustes.setEnabled(true);
-    });
+    instalarValidacion(form_, validators_, [this] { guardarAjustesEnUnRato(); });
+    form_.TxMoneda_Configuracion.Change = [this] {
+        aplicarMoneda();
+        guardarAjustesEnUnRato();
+    };
+    history_.borrado = [this] {
+        summary_.vaciar();
+        summary_.mostrar();
+    };
+}
+
+void Configuracion::guardarAjustesEnUnRato() {
+    // Accepted edits reach the disk a few seconds after the last one.
+    if (!cargado_) return;
+    form_.TiGuardarAjustes.setEnabled(false);
+    form_.TiGuardarAjustes.setEnabled(true);
+}
+
+void Configuracion::aplicarMoneda() {
+    QString symbol = form_.TxMoneda_Configuracion.text().trimmed();
+    symbol.truncate(5);
+    estado_.Moneda = symbol;
+    // On screen only: the texts the history stores stay "000.00".
+    const QString suffix = symbol.isEmpty() ? QString() : QLatin1Char(' ') + symbol;
+    for (Control* c :
+         std::initializer_list<Control*>{&form_.TxCOCostoConexionActual_Estado,
+                                         &form_.TxCOCostoAcumuladoDesde, &form_.FrChico.LbCosto})
+        c->setSuffix(suffix);
+    for (int column : {4, 5}) form_.MSFlexGrid_Estado.setColumnSuffix(column, suffix);
+    summary_.mostrar();
 }
 
 void Configuracion::setAutostart(Autostart& autostart, QString executablePath) {
@@ -135,9 +171,14 @@ void Configuracion::wireEvents() {
     f.OpPorDia_Configuracion.Click = [this] { schedule_.OpPorDia_Configuracion_Click(); };
     f.OpPorSemana_Configuracion.Click = [this] { schedule_.OpPorSemana_Configuracion_Click(); };
     f.OpPorMes_Configuracion.Click = [this] { schedule_.OpPorMes_Configuracion_Click(); };
+    // "C" shows the two status lines; "D", once idle, hides them again.
     f.CdConectar.Click = [this] {
         form_.LbEstadoRelojServer_Estado.setVisible(true);
         form_.LbConexionVia_Estado.setVisible(true);
+    };
+    f.CdDesconectar.Click = [this] {
+        form_.LbEstadoRelojServer_Estado.setVisible(false);
+        form_.LbConexionVia_Estado.setVisible(false);
     };
     f.Dialogo.CmAceptar.Click = [this] { form_.Dialogo.window.set(false, false); };
     f.CdReducido_Estado.Click = [this] { CdReducido_Estado_Click(); };
@@ -161,6 +202,17 @@ void Configuracion::wireEvents() {
         password_.CdAceptarClaveNueva_Configuracion_Click();
     };
     f.CkNuevaClave_Configuracion.Click = [this] { password_.CkNuevaClave_Configuracion_Click(); };
+    f.CdBloquear_Configuracion.Click = [this] { password_.bloquear(); };
+    // Enter in a password box acts as the button of the panel's mode.
+    f.TxClaveActual_Configuracion.Enter = [this] {
+        if (form_.CkNuevaClave_Configuracion.value() == 1)
+            form_.CdAceptarClaveNueva_Configuracion.click();
+        else
+            form_.CdAceptarClaveActual_Configuracion.click();
+    };
+    f.TxNuevaClave_Configuracion.Enter = f.TxConfirmarClave_Configuracion.Enter = [this] {
+        form_.CdAceptarClaveNueva_Configuracion.click();
+    };
     f.CdAceptarCambios_Configuracion.Click = [this] {
         editing_.CdAceptarCambios_Configuracion_Click();
     };
@@ -186,6 +238,7 @@ void Configuracion::Form_Load() {
     settings_.LeerINI();
     history_.abrir();
     history_.CargarDeBaseDeDatosVisuakizarGrilla();
+    summary_.cargar(form_.MSFlexGrid_Estado);
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
 
     const QString acumulado = form_.TxTiempoAcumulado_Estado.text();
@@ -314,6 +367,12 @@ CloseDecision Configuracion::Form_Unload() {
     }
 }
 
+CloseDecision Configuracion::Salir() {
+    settings_.GuardarINI();
+    return form_.CkAbadonaAplicacion_Configuracion.value() == 1 ? CloseDecision::Refused
+                                                                : CloseDecision::QuitProgram;
+}
+
 void Configuracion::shutdown() {
     // Once: a second request (a signal after the session manager's) stores nothing twice.
     if (terminado_ || !cargado_) return;
@@ -324,6 +383,7 @@ void Configuracion::shutdown() {
 
 void Configuracion::STabTiempos_Estado_Click(int /*previousTab*/) {
     if (form_.STabTiempos_Estado.tab() == 3) form_.OpBarras_Estadisticas.setValue(true);
+    lock_.explicarBloqueos();  // the line under the tabs shows only where settings are
 }
 
 void Configuracion::OpCostoPorDia_Costo_Click() {
@@ -354,12 +414,16 @@ void Configuracion::LsIdiomas_Click() {
 
 void Configuracion::applyLanguage(int code) {
     applyCaptions(form_, code);
+    stats_.traducirGrafica();  // the time axis is in minutes, whatever the caption table says
     schedule_.TipoDeInterrupcionConexion();
     LeyendaGrillaFilaCero();
     // The date the accumulation started stays; a caption without one (a hand-edited
     // file) must not lend pieces of its words instead.
     const QString date = form_.LbCOCostoAcumulado_Estado.caption().right(11);
     const bool dated = date.endsWith(QLatin1Char(':')) && strictDate(date.chopped(1)).has_value();
+    lock_.explicarBloqueos();
+    password_.mostrarEstado();
+    summary_.mostrar();
     form_.LbCOCostoAcumulado_Estado.setCaption(textIn(code, kCostAddFrom) +
                                                (dated ? date : QString()));
     connection_.traducirAvisoCorte();

@@ -26,6 +26,7 @@
 #include "settings/settings_lock.h"
 #include "settings/settings_store.h"
 #include "settings/validators.h"
+#include "stats/period_summary.h"
 #include "stats/statistics.h"
 
 namespace lt {
@@ -75,6 +76,9 @@ class Configuracion {
     void Form_Activate();
     void Form_Resize(bool minimized);
     CloseDecision Form_Unload();
+    // "Quit" in the tray icon's menu: the same rule as closing, "Not exit application",
+    // but also during a session, which a quit then stores as a logout does.
+    CloseDecision Salir();
     // Logout, shutdown or SIGTERM: never refused; a running session is stored and the
     // settings are saved.
     void shutdown();
@@ -98,6 +102,8 @@ class Configuracion {
   private:
     void wireEvents();
     void applyLanguage(int code);
+    void aplicarMoneda();
+    void guardarAjustesEnUnRato();
     void fillTimeServerList();
     void STabTiempos_Estado_Click(int previousTab);
     void OpCostoPorDia_Costo_Click();
@@ -130,6 +136,7 @@ class Configuracion {
     AccessPassword password_;
     SettingsEditing editing_;
     Statistics stats_;
+    PeriodSummary summary_;
     Validators validators_;
     std::unique_ptr<LaunchAtStartup> launch_;
     std::unique_ptr<TimeServerClient> timeClient_;

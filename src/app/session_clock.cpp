@@ -8,7 +8,6 @@
 #include "form/main_form.h"
 #include "i18n/captions.h"
 #include "settings/settings_lock.h"
-#include "settings/settings_store.h"
 
 namespace lt {
 
@@ -32,14 +31,13 @@ int leadingHours(const QString& text) {
 }  // namespace
 
 SessionClock::SessionClock(MainForm& form, EstadoMonitor& estado, const Clock& clock,
-                           CostCalculator& cost, SettingsLock& lock, SettingsStore& settings,
-                           QString animationPath, SessionHooks hooks)
+                           CostCalculator& cost, SettingsLock& lock, QString animationPath,
+                           SessionHooks hooks)
     : form_(form),
       estado_(estado),
       clock_(clock),
       cost_(cost),
       lock_(lock),
-      settings_(settings),
       animationPath_(std::move(animationPath)),
       hooks_(std::move(hooks)) {}
 
@@ -97,7 +95,8 @@ void SessionClock::avanzarSesion() {
     BarraDeProgreso();
     lock_.DeshabilitarModificacionVariables();
     f.Systray.setTip(f.TxTITiempoConexion_Estado.text() + QLatin1Char('-') +
-                     f.TxCOCostoConexionActual_Estado.text());
+                     f.TxCOCostoConexionActual_Estado.text() +
+                     (estado_.Moneda.isEmpty() ? QString() : QLatin1Char(' ') + estado_.Moneda));
     f.TiTiempoConexion.setInterval(intervaloSesion());
     if (!AnimacionIniciada) iniciarAnimacion();
     f.FrChico.LbTiempo.setCaption(f.TxTITiempoConexion_Estado.text());
@@ -165,13 +164,13 @@ void SessionClock::cerrarSesion(bool dormido) {
     estado_.CostoAcumuladoPorSesion =
         static_cast<float>(leadingNumber(f.TxCOCostoAcumuladoDesde.text()));
     call(hooks_.cargarGrilla);
+    // Stores the session and saves the settings, in the order that a crash cannot split.
     call(hooks_.guardarSesion);
     const auto acumulado = parseDurationSeconds(f.TxTiempoAcumulado_Estado.text());
     estado_.TiempoAcumuladoBase =
         oleFromSeconds(static_cast<double>(acumulado.value_or(0) % 86400));
     estado_.PeriodosReduccion = 0;
     estado_.CostoReducido = 0;
-    settings_.GuardarINI();
     call(hooks_.graficaPorSesion);
     f.OpBarras_Estadisticas.setValue(true);
     f.LbSesion_Estadisticas.setForeColor(255);
@@ -186,6 +185,7 @@ void SessionClock::cerrarSesion(bool dormido) {
     // The closing tick saw the line down (or the sleep, or the shutdown, ended it): a
     // line back by the next tick starts a new session here, not at the stored one's start.
     restartSessionStart();
+    call(hooks_.sesionCerrada);
 }
 
 void SessionClock::iniciarAnimacion() {

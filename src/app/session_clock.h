@@ -14,7 +14,6 @@ struct EstadoMonitor;
 class Clock;
 class CostCalculator;
 class SettingsLock;
-class SettingsStore;
 
 // What the session clock asks of the subsystems around it.
 struct SessionHooks {
@@ -24,15 +23,15 @@ struct SessionHooks {
     std::function<void()> cargarGrilla;
     std::function<void()> guardarSesion;
     std::function<void()> graficaPorSesion;
-    std::function<void()> tickDone;     // after every connected tick
-    std::function<void()> sesionNueva;  // the first tick of a session
+    std::function<void()> tickDone;       // after every connected tick
+    std::function<void()> sesionNueva;    // the first tick of a session
+    std::function<void()> sesionCerrada;  // after a session is stored and the tab cleared
 };
 
 class SessionClock {
   public:
     SessionClock(MainForm& form, EstadoMonitor& estado, const Clock& clock, CostCalculator& cost,
-                 SettingsLock& lock, SettingsStore& settings, QString animationPath,
-                 SessionHooks hooks);
+                 SettingsLock& lock, QString animationPath, SessionHooks hooks);
 
     void TiTiempoConexion_Timer();
     // Logout, shutdown or SIGTERM with the line still up: the running session ends now,
@@ -60,7 +59,6 @@ class SessionClock {
     const Clock& clock_;
     CostCalculator& cost_;
     SettingsLock& lock_;
-    SettingsStore& settings_;
     QString animationPath_;
     SessionHooks hooks_;
     OleDate prevTickWall_ = 0;

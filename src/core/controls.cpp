@@ -21,6 +21,24 @@ void Control::setVisible(bool on) {
     notify();
 }
 
+void Control::setToolTip(const QString& t) {
+    if (t == toolTip_) return;
+    toolTip_ = t;
+    notify();
+}
+
+void Control::setSuffix(const QString& s) {
+    if (s == suffix_) return;
+    suffix_ = s;
+    notify();
+}
+
+void Control::setLockReason(const QString& r) {
+    if (r == lockReason_) return;
+    lockReason_ = r;
+    notify();
+}
+
 void CaptionedControl::setCaption(const QString& c) {
     if (c == caption_) return;
     caption_ = c;

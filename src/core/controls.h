@@ -43,6 +43,16 @@ class Control {
     bool visible() const { return visible_; }
     void setEnabled(bool on);
     void setVisible(bool on);
+    // What the control is for, shown when the pointer rests on it.
+    const QString& toolTip() const { return toolTip_; }
+    void setToolTip(const QString& t);
+    // Why it is disabled, shown before the tool tip while it is; empty when nothing says.
+    const QString& lockReason() const { return lockReason_; }
+    void setLockReason(const QString& r);
+    // Shown after the text on screen only (a currency symbol after an amount); the text
+    // itself, which is stored and read back, stays as it is.
+    const QString& suffix() const { return suffix_; }
+    void setSuffix(const QString& s);
     using Subscription = Notifier<>::Subscription;
     [[nodiscard]] Subscription subscribe(std::function<void()> f) {
         return changed_.subscribe(std::move(f));
@@ -62,6 +72,9 @@ class Control {
     Kind kind_;
     bool enabled_ = true;
     bool visible_ = true;
+    QString toolTip_;
+    QString lockReason_;
+    QString suffix_;
     int focusRequests_ = 0;
     Notifier<> changed_;
 };
@@ -88,6 +101,8 @@ class TextBox final : public Control {
     // Raises Change only when the text really changes.
     void setText(const QString& t);
     std::function<void()> Change;
+    // The user pressed Enter in the box.
+    std::function<void()> Enter;
 
   private:
     QString text_;

@@ -8,6 +8,12 @@ void Grid::setCaption(int c, const QString& text) {
     changed(Change::CaptionsChanged, c, c);
 }
 
+void Grid::setColumnSuffix(int c, const QString& suffix) {
+    if (c < 0 || c >= columns_ || suffixes_[c] == suffix) return;
+    suffixes_[c] = suffix;
+    changed(Change::Suffixes, c, c);
+}
+
 QStringList Grid::row(int r) const {
     QStringList out;
     for (int c = 0; c < columns_; ++c) out << cell(r, c);
@@ -27,6 +33,14 @@ void Grid::setCells(std::vector<QString> cells) {
     changed(Change::BeginReset);
     cells_ = std::move(cells);
     changed(Change::EndReset);
+    setSort(-1, true);  // new rows come in the order they are given
+}
+
+void Grid::setSort(int column, bool descending) {
+    if (column == sortColumn_ && descending == sortDescending_) return;
+    sortColumn_ = column;
+    sortDescending_ = descending;
+    changed(Change::Sort, column, column);
 }
 
 void Grid::appendRow(const QStringList& row) {
@@ -40,6 +54,7 @@ void Grid::clear() {
     changed(Change::BeginReset);
     cells_.clear();
     changed(Change::EndReset);
+    setSort(-1, true);
     for (auto& c : captions_) c.clear();
     changed(Change::CaptionsChanged, 0, columns_ - 1);
 }

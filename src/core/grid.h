@@ -13,10 +13,21 @@ namespace lt {
 class Grid final : public Control {
   public:
     // Begin* comes before the rows change and End* after, as item views expect.
-    enum class Change { BeginReset, EndReset, BeginAppend, EndAppend, CaptionsChanged };
+    enum class Change {
+        BeginReset,
+        EndReset,
+        BeginAppend,
+        EndAppend,
+        CaptionsChanged,
+        Sort,
+        Suffixes
+    };
 
     Grid(ControlRegistry& r, QString name, int columns)
-        : Control(r, std::move(name), Kind::Grid), columns_(columns), captions_(columns) {}
+        : Control(r, std::move(name), Kind::Grid),
+          columns_(columns),
+          captions_(columns),
+          suffixes_(columns) {}
 
     int columns() const { return columns_; }
     // Data rows, not counting the caption row.
@@ -27,6 +38,9 @@ class Grid final : public Control {
     }
     QStringList row(int r) const;
     const QString& caption(int c) const { return captions_.at(c); }
+    // Shown after a column's texts on screen (a currency symbol); the texts stay as they are.
+    const QString& columnSuffix(int c) const { return suffixes_.at(c); }
+    void setColumnSuffix(int c, const QString& suffix);
     void setCaption(int c, const QString& text);
     void setRows(const std::vector<QStringList>& rows);
     // The rows as one run of cells, row after row (what a large history loads into:
@@ -36,6 +50,10 @@ class Grid final : public Control {
     void clear();
     // Reorders the rows (sorting); the rows' texts stay as they are.
     void reorder(const std::vector<int>& order);
+    // The column the rows are sorted by, or -1 for the order they were set in.
+    int sortColumn() const { return sortColumn_; }
+    bool sortDescending() const { return sortDescending_; }
+    void setSort(int column, bool descending);
 
     // A click on the caption of a column.
     std::function<void(int column)> CaptionClick;
@@ -49,7 +67,10 @@ class Grid final : public Control {
     void changed(Change c, int first = 0, int last = -1) { rowsChanged_.notify(c, first, last); }
     int columns_;
     QStringList captions_;
+    QStringList suffixes_;
     std::vector<QString> cells_;
+    int sortColumn_ = -1;
+    bool sortDescending_ = true;
     Notifier<Change, int, int> rowsChanged_;
 };
 

@@ -41,6 +41,8 @@ struct EstadoMonitor {
     // The running session's id, given when it opens; stored with it, so that no session
     // is ever stored twice.
     std::uint64_t IdSesion = 0;
+    // The currency symbol shown beside amounts on screen; empty for none.
+    QString Moneda;
     // The user-interface language: 0 English, 1 Spanish; other values leave texts alone.
     int CodigoIdioma = 0;
 };

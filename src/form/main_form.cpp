@@ -30,6 +30,9 @@ MainForm::MainForm() {
     LbConexionVia_Estado.setVisible(false);
     LbEstadoRelojServer_Estado.setVisible(false);
     LbAvisoCorte_Estado.setVisible(false);
+    LbBloqueo.setVisible(false);
+    LbConfirmarClave_Configuracion.setVisible(false);
+    TxConfirmarClave_Configuracion.setVisible(false);
     ProgressBar_Estado.setVisible(false);
     ProgressBar_Estado.setEnabled(false);
     window.caption = QStringLiteral("LinkTally");
@@ -40,11 +43,8 @@ MainForm::MainForm() {
     CdAceptarClaveNueva_Configuracion.setVisible(false);
 
     // Guarded settings start locked until the password is entered.
-    for (Control* c : std::initializer_list<Control*>{
-             &FrInterrumpirConexion_Configuracion, &CkFormatoReducido_Configuracion,
-             &CKInicioWindows_Configuracion, &CkAbadonaAplicacion_Configuracion,
-             &CkNuevaClave_Configuracion, &CbServidoresDeTiempo, &CdLimpiarBase_Configuracion})
-        c->setEnabled(false);
+    for (Control* c : protegidos()) c->setEnabled(false);
+    CdBloquear_Configuracion.setVisible(false);
 
     OpCostoPorDia_Costo.setGroup({&OpCostoPorDia_Costo, &OpCostoPorSemana_Costo});
     OpCostoPorSemana_Costo.setGroup({&OpCostoPorDia_Costo, &OpCostoPorSemana_Costo});

@@ -47,6 +47,8 @@ struct WindowState {
     bool visible = false;
     bool minimized = false;
     QString caption;
+    // Where the user left it, in the screen's logical pixels; no width when never placed.
+    int left = 0, top = 0, width = 0, height = 0;
     Notifier<> changed;
     void set(bool isVisible, bool isMinimized) {
         if (isVisible == visible && isMinimized == minimized) return;
@@ -156,6 +158,9 @@ struct MainForm {
     LT_CONTROL(TextBox, TxTiempoAcumulado_Estado);
     LT_CONTROL(TextBox, TxDiasAcumuladosInterrupcionProgramada_Estado);
     LT_CONTROL(ProgressBar, ProgressBar_Estado);
+    // Today's and this calendar month's time and cost, the running session included.
+    LT_CONTROL(Label, LbHoy_Estado);
+    LT_CONTROL(Label, LbMes_Estado);
     LT_CONTROL(Animation, GifAnim1);
     LT_CONTROL(CommandButton, CdReducido_Estado);
     LT_CONTROL(CommandButton, CdConectar);
@@ -222,6 +227,14 @@ struct MainForm {
     LT_CONTROL(TextBox, TxYDurante_Configuracion);
     LT_CONTROL(TextBox, TxClaveActual_Configuracion);
     LT_CONTROL(TextBox, TxNuevaClave_Configuracion);
+    // The new password typed a second time, and whether the protected settings are open.
+    LT_CONTROL(Label, LbConfirmarClave_Configuracion);
+    LT_CONTROL(TextBox, TxConfirmarClave_Configuracion);
+    LT_CONTROL(Label, LbEstadoClave_Configuracion);
+    LT_CONTROL(CommandButton, CdBloquear_Configuracion);
+    LT_CONTROL(Label, LbMoneda_Configuracion);
+    // The currency symbol shown beside every amount on screen (never in stored texts).
+    LT_CONTROL(TextBox, TxMoneda_Configuracion);
     LT_CONTROL(CommandButton, CdLimpiarBase_Configuracion);
     LT_CONTROL(CommandButton, CdAceptarClaveActual_Configuracion);
     LT_CONTROL(CommandButton, CdAceptarClaveNueva_Configuracion);
@@ -258,6 +271,19 @@ struct MainForm {
     // About tab.
     LT_CONTROL(Frame, FrAcercaDe_AcercaDe);
     LT_CONTROL(Label, LbDescripcion_AcercaDe);
+    LT_CONTROL(Label, LbVersion_AcercaDe);
+    LT_CONTROL(Label, LbLicencia_AcercaDe);
+
+    // Under the tabs: why the settings are greyed while a session runs.
+    LT_CONTROL(Label, LbBloqueo);
+
+    // The controls the password protects.
+    std::array<Control*, 7> protegidos() {
+        return {&FrInterrumpirConexion_Configuracion, &CkFormatoReducido_Configuracion,
+                &CKInicioWindows_Configuracion,       &CkAbadonaAplicacion_Configuracion,
+                &CkNuevaClave_Configuracion,          &CbServidoresDeTiempo,
+                &CdLimpiarBase_Configuracion};
+    }
 
     FrChicoForm FrChico;
     DialogoForm Dialogo;

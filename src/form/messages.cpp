@@ -16,6 +16,10 @@ void Messages::show(MessageBox::Icon icon, const Bilingual& text, const QString&
     held_.push_back(std::move(m));
 }
 
+void Messages::ask(const Bilingual& text, std::function<void(bool yes)> answer) {
+    box_.ask(QString::fromUtf8(kAppTitle), textIn(estado_.CodigoIdioma, text), std::move(answer));
+}
+
 void Messages::release() {
     holding_ = false;
     const std::vector<Held> held = std::move(held_);

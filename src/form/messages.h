@@ -3,6 +3,7 @@
 // the box is handed its text and the call returns. Until the program has loaded, the
 // messages wait and are then shown in the language that the load chose.
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "i18n/captions.h"
@@ -25,6 +26,8 @@ class Messages {
     void warn(const Bilingual& text, const QString& detail = {}) {
         show(MessageBox::Icon::Warning, text, detail);
     }
+    // A yes-or-no question in the current language; `answer` runs once it is answered.
+    void ask(const Bilingual& text, std::function<void(bool yes)> answer);
     // Shows what waited, and from now on shows at once.
     void release();
     bool holding() const { return holding_; }

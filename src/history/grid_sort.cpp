@@ -31,7 +31,7 @@ double historySortKey(int column, const QString& text) {
     }
 }
 
-void sortHistoryGrid(Grid& grid, int column) {
+void sortHistoryGrid(Grid& grid, int column, bool descending) {
     if (column < 0 || column >= grid.columns()) return;
     const int n = grid.rowCount();
     std::vector<double> keys(static_cast<size_t>(n));
@@ -39,10 +39,12 @@ void sortHistoryGrid(Grid& grid, int column) {
         keys[static_cast<size_t>(r)] = historySortKey(column, grid.cell(r, column));
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
-        return keys[static_cast<size_t>(a)] > keys[static_cast<size_t>(b)];
+    std::stable_sort(order.begin(), order.end(), [&keys, descending](int a, int b) {
+        const double ka = keys[static_cast<size_t>(a)], kb = keys[static_cast<size_t>(b)];
+        return descending ? ka > kb : ka < kb;
     });
     grid.reorder(order);
+    grid.setSort(column, descending);
 }
 
 }  // namespace lt

@@ -361,6 +361,15 @@ bool HistoryStore::clear() {
     return false;
 }
 
+bool HistoryStore::copyTo(const QString& path) {
+    if (!ensureOpen()) return false;
+    Statement st(db_, "VACUUM INTO ?");
+    const QByteArray target = QFile::encodeName(path);
+    if (st) sqlite3_bind_text(st.get(), 1, target.constData(), -1, SQLITE_TRANSIENT);
+    if (st && sqlite3_step(st.get()) == SQLITE_DONE) return true;
+    return fail(QStringLiteral("cannot copy %1 to %2").arg(path_, path));
+}
+
 bool HistoryStore::setMaxPageCountForTesting(int pages) {
     maxPagesForTesting_ = pages;
     if (!ensureOpen()) return false;

@@ -60,6 +60,8 @@ class HistoryStore {
     bool loadAll(std::vector<SessionRecord>& out);
     // Deletes every record; false when the table could not be emptied.
     bool clear();
+    // A whole, consistent copy of the history in a new file at path.
+    bool copyTo(const QString& path);
 
     const QString& error() const { return error_; }
     const QString& path() const { return path_; }

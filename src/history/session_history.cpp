@@ -32,7 +32,12 @@ void SessionHistory::abrir() {
     }
     avisarCambiosDelArchivo();
     // A copy: recovering clears the running session in the ledger.
-    if (const std::optional<LedgerEntry> running = ledger_.running()) recuperarSesion(*running);
+    if (const std::optional<LedgerEntry> running = ledger_.running())
+        recuperarSesion(*running);
+    else if (!ledger_.finished().empty())
+        // A stop after a session's end reached the ledger, maybe before the settings file
+        // took what it counted.
+        restaurarCuentas(ledger_.finished().back());
     const bool waited = !ledger_.finished().empty();
     if (waited && guardarPendientes())
         messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
@@ -57,9 +62,15 @@ void SessionHistory::migrarArchivosAnteriores() {
 }
 
 void SessionHistory::recuperarSesion(const LedgerEntry& entry) {
-    // The session a crash left ends at its last note, with all it had counted: the
-    // period's time, the accumulated cost and what a session's end saves.
+    // The session a crash left ends at its last note, with all it had counted.
     if (!ledger_.finish(entry)) avisarFallaLedger();
+    restaurarCuentas(entry);
+    messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
+}
+
+void SessionHistory::restaurarCuentas(const LedgerEntry& entry) {
+    // The period's time, the accumulated cost and what a session's end saves, as the
+    // newest session in the ledger left them.
     estado_.Momento = entry.record.fecha;
     if (const auto acumulado = strictReal(entry.record.CostoAcumulado))
         estado_.CostoAcumuladoPorSesion = static_cast<float>(*acumulado);
@@ -69,7 +80,6 @@ void SessionHistory::recuperarSesion(const LedgerEntry& entry) {
     if (strictInteger(entry.diasAcum))
         form_.TxDiasAcumuladosInterrupcionProgramada_Estado.setText(entry.diasAcum);
     settings_.GuardarINI();
-    messages_.show(MessageBox::Icon::Information, kMsgSessionRecovered);
 }
 
 bool SessionHistory::guardarPendientes() {
@@ -127,6 +137,9 @@ void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
         ledgerFailureReported_ = false;
     else
         avisarFallaLedger();
+    // What the session counted reaches the settings file before the session may leave
+    // the ledger: a stop in between finds it there (see abrir()).
+    settings_.GuardarINI();
     estado_.IdSesion = 0;
     if (guardarPendientes()) {
         if (writeFailureReported_)
@@ -168,6 +181,22 @@ void SessionHistory::avisarCambiosDelArchivo() {
 }
 
 void SessionHistory::CdLimpiarBase_Configuracion_Click() {
+    messages_.ask(kAskClearHistory, [this](bool yes) {
+        if (yes) limpiarHistorial();
+    });
+}
+
+void SessionHistory::limpiarHistorial() {
+    // A session that began while the question waited is not cleared away under it.
+    if (form_.LbTIEStadoE_Estado.caption().startsWith(QLatin1Char('C'))) return;
+    // What waited goes in first, so that the copy holds the whole history.
+    guardarPendientes();
+    const QString copy = store_.path() + QStringLiteral(".cleared-") +
+                         oleToDateTime(clock_.now()).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!store_.copyTo(copy)) {
+        messages_.warn(kMsgHistoryNotCleared, store_.error());
+        return;
+    }
     estado_.CostoAcumuladoPorSesion = 0;
     form_.TxCOCostoAcumuladoDesde.setText(QStringLiteral("000.00"));
     settings_.GuardarValorINI(QStringLiteral("Costos"), QStringLiteral("CostoAcumuladoPorSesion"),
@@ -187,10 +216,15 @@ void SessionHistory::CdLimpiarBase_Configuracion_Click() {
     form_.MSFlexGrid_Estado.setRows({});
     gridHoldsHistory_ = true;
     form_.STabTiempos_Estado.setTabEnabled(3, false);
+    if (borrado) borrado();
+    messages_.show(MessageBox::Icon::Information, kMsgHistoryCleared, copy);
 }
 
 void SessionHistory::MSFlexGrid_Estado_CaptionClick(int column) {
-    sortHistoryGrid(form_.MSFlexGrid_Estado, column);
+    // A second click on the same caption turns the order round.
+    const Grid& grid = form_.MSFlexGrid_Estado;
+    const bool again = grid.sortColumn() == column && grid.sortDescending();
+    sortHistoryGrid(form_.MSFlexGrid_Estado, column, !again);
     // A sort only reorders what is shown: the next load, store or chart starts again
     // from the stored order.
     gridHoldsHistory_ = false;

@@ -4,6 +4,7 @@
 // A session's end reaches the ledger before anything else, and leaves it only once the
 // database has it.
 #include <cstdint>
+#include <functional>
 
 #include "history/history_store.h"
 #include "history/session_ledger.h"
@@ -34,6 +35,7 @@ class SessionHistory {
     void abrir();
     void CargarDeBaseDeDatosVisuakizarGrilla();
     void GuardarEnBaseDeDatosYactualizarGrilla();
+    // Asks first; a yes keeps a dated copy of the history beside it, then clears.
     void CdLimpiarBase_Configuracion_Click();
     // Sorts on a click on a column caption.
     void MSFlexGrid_Estado_CaptionClick(int column);
@@ -43,15 +45,19 @@ class SessionHistory {
     void checkpoint(const QString& costo, const QString& costoAcumulado);
     // The grid no longer holds the session rows (the grouped charts rewrite it).
     void gridReplaced() { gridHoldsHistory_ = false; }
+    // Told when the user's clearing has emptied the history.
+    std::function<void()> borrado;
 
   private:
     LedgerEntry sesionEnCurso() const;
     void migrarArchivosAnteriores();
     void recuperarSesion(const LedgerEntry& entry);
+    void restaurarCuentas(const LedgerEntry& entry);
     bool guardarPendientes();
     void avisarFallaHistorial();
     void avisarFallaLedger();
     void avisarCambiosDelArchivo();
+    void limpiarHistorial();
 
     MainForm& form_;
     EstadoMonitor& estado_;

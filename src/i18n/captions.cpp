@@ -128,6 +128,30 @@ constexpr std::array<TabCaption, kTabCount> kTabs{{
 
 }  // namespace
 
+std::span<const ToolTipEntry> toolTipTable() {
+    static constexpr ToolTipEntry kTips[] = {
+        {"CdConectar", "Show the connection and time-server status lines",
+         "Mostrar las líneas de estado de la conexión y del servidor de tiempo"},
+        {"CdDesconectar", "Hide the connection and time-server status lines",
+         "Ocultar las líneas de estado de la conexión y del servidor de tiempo"},
+        {"CdReducido_Estado", "A small window that stays on top with the time and the cost",
+         "Una ventana pequeña siempre visible con el tiempo y el costo"},
+        {"DTPicker",
+         "The day whose weekday tariff prices the sessions: the day LinkTally was started",
+         "El día cuya tarifa de la semana cotiza las sesiones: el día en que se inició LinkTally"},
+        {"CkTiempo_Estadisticas", "Show or hide the connection time (minutes)",
+         "Mostrar u ocultar el tiempo de conexión (minutos)"},
+        {"CkCosto_Estadisticas", "Show or hide the cost of each session or period",
+         "Mostrar u ocultar el costo de cada sesión o período"},
+        {"CkCostoTotal_Estadisticas", "Show or hide the accumulated cost",
+         "Mostrar u ocultar el costo acumulado"},
+        {"TxMoneda_Configuracion",
+         "Shown beside every amount on screen; never stored in the history",
+         "Se muestra junto a cada importe en pantalla; nunca se guarda en el historial"},
+    };
+    return kTips;
+}
+
 std::span<const CaptionEntry> captionTable(int tab) {
     if (tab < 0 || tab >= kTabCount) return {};
     return kTables[static_cast<std::size_t>(tab)];

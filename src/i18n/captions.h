@@ -53,8 +53,6 @@ inline constexpr const char* kAppTitle = "LinkTally";  // message boxes, tray ti
 inline constexpr const char* kCompactWindowTitle = "LinkTally V1.06 (b)";
 inline constexpr const char* kNoTimeServer = "Not servers....";  // entry 0 of the server list
 inline constexpr const char* kLanguageNames[] = {"English", "Español"};  // by language code
-// The charts set the time axis to minutes whatever the language.
-inline constexpr const char* kChartTimeAxis = "Tiempos [min]";
 
 // ---- Session state and connection kind ---------------------------------------------
 
@@ -176,6 +174,65 @@ inline constexpr Bilingual kDialogHoursDaily{" hours daily.", " horas diarias."}
 inline constexpr Bilingual kDialogHoursPeriod{" hours ", " horas "};
 inline constexpr Bilingual kDialogOk{"OK", "Aceptar"};
 
+// ---- Locks, questions and what a control is for --------------------------------------
+
+// Why a control is greyed: a running session, or the password.
+inline constexpr Bilingual kLockedWhileConnected{
+    "Locked while connected: changes can be made when the connection ends",
+    "Bloqueado mientras hay conexión: los cambios se pueden hacer cuando termine la conexión"};
+inline constexpr Bilingual kLockedByPassword{
+    "Protected: enter the password on the Configuration tab to change it",
+    "Protegido: ingrese la clave en la pestaña Configuracion para cambiarlo"};
+inline constexpr Bilingual kProtectedLocked{"Protected settings: locked",
+                                            "Configuración protegida: bloqueada"};
+inline constexpr Bilingual kProtectedUnlocked{"Protected settings: unlocked",
+                                              "Configuración protegida: desbloqueada"};
+inline constexpr Bilingual kLockAgain{"Lock", "Bloquear"};
+inline constexpr Bilingual kConfirmPasswordLabel{"Repeat new password:", "Repita la nueva clave:"};
+inline constexpr Bilingual kMsgPasswordsDiffer{
+    "The two new passwords are not the same; the password was not changed.",
+    "Las dos claves nuevas no son iguales; la clave no se cambió."};
+inline constexpr Bilingual kMsgPasswordChanged{"Password changed", "Clave cambiada"};
+inline constexpr Bilingual kAskClearHistory{
+    "Clear the whole history and start the accumulated cost again from today? A copy of the "
+    "history is kept beside it.",
+    "¿Borrar todo el historial y empezar de nuevo el costo acumulado desde hoy? Se guarda una "
+    "copia del historial a su lado."};
+inline constexpr Bilingual kMsgHistoryCleared{
+    "The history was cleared. Its copy is %1; to bring it back, close LinkTally and put that "
+    "file in place of the history file.",
+    "Se borró el historial. Su copia es %1; para recuperarlo, cierre LinkTally y ponga ese "
+    "archivo en lugar del archivo del historial."};
+// Closing the window during a session, and the tray icon's menu.
+inline constexpr Bilingual kTrayKeepsCounting{
+    "LinkTally keeps counting here while a session runs. Use Quit in this icon's menu to end it.",
+    "LinkTally sigue contando aquí mientras hay una sesión. Use Salir en el menú de este icono "
+    "para terminarlo."};
+inline constexpr Bilingual kTrayShow{"Show", "Mostrar"};
+inline constexpr Bilingual kTrayQuit{"Quit", "Salir"};
+inline constexpr Bilingual kTrayNotExit{
+    "LinkTally may not be closed: \"Not exit aplication\" is ticked.",
+    "LinkTally no se puede cerrar: \"No permite abandonar aplicacion\" está marcado."};
+// The period at a glance, beside the session.
+inline constexpr Bilingual kToday{"Today:", "Hoy:"};
+inline constexpr Bilingual kThisMonth{"This month:", "Este mes:"};
+inline constexpr Bilingual kCurrencyLabel{"Currency symbol:", "Símbolo de moneda:"};
+// The About tab: the version the package carries, the licence and the home page.
+inline constexpr Bilingual kVersion{"Version ", "Versión "};
+inline constexpr Bilingual kLicence{
+    "Free software under the GNU General Public License, version 3 or later. Home page: "
+    "<a href=\"https://linktally.org/\">linktally.org</a>",
+    "Software libre bajo la Licencia Pública General de GNU, versión 3 o posterior. Página: "
+    "<a href=\"https://linktally.org/\">linktally.org</a>"};
+
+// What the controls whose caption says little are for.
+struct ToolTipEntry {
+    const char* control;
+    const char* english;
+    const char* spanish;
+};
+std::span<const ToolTipEntry> toolTipTable();
+
 // ---- Failures of the program's own storage -----------------------------------------
 // %1 is the reason given by the system, or the file's path.
 
@@ -221,5 +278,23 @@ inline constexpr Bilingual kMsgSessionRecovered{
 inline constexpr Bilingual kMsgAutostartNotChanged{
     "The automatic start of LinkTally could not be changed: %1",
     "No se pudo cambiar el inicio automático de LinkTally: %1"};
+
+// ---- Statistics chart --------------------------------------------------------------
+
+// The time axis is in minutes; the caption table's entry names hours, so charting and a
+// language switch write this over it.
+inline constexpr Bilingual kChartTimeAxis{"Time [min]", "Tiempos [min]"};
+// Series names, by series (time, cost, total cost): the legend and the cost axes.
+inline constexpr Bilingual kChartSeries[] = {
+    {"Time [min]", "Tiempo [min]"}, {"Cost", "Costo"}, {"Total cost", "Costo total"}};
+// The value under the pointer, by series: %1 the point's label, %2 the value.
+inline constexpr Bilingual kChartPointTip[] = {{"%1 — Time: %2 min", "%1 — Tiempo: %2 min"},
+                                               {"%1 — Cost: %2", "%1 — Costo: %2"},
+                                               {"%1 — Total cost: %2", "%1 — Costo total: %2"}};
+inline constexpr Bilingual kChartSaveImage{"Save image…", "Guardar imagen…"};
+inline constexpr Bilingual kChartSaveData{"Save data…", "Guardar datos…"};
+// %1 the file, %2 the reason.
+inline constexpr Bilingual kChartNotSaved{"%1 could not be written: %2",
+                                          "No se pudo escribir %1: %2"};
 
 }  // namespace lt

@@ -16,6 +16,12 @@ void applyCaptions(MainForm& form, int code) {
         }
     }
     form.LbDescripcion_AcercaDe.setCaption(textIn(code, kAboutDescription));
+    form.LbVersion_AcercaDe.setCaption(textIn(code, kVersion) + QStringLiteral(LINKTALLY_VERSION));
+    form.LbLicencia_AcercaDe.setCaption(textIn(code, kLicence));
+    form.LbMoneda_Configuracion.setCaption(textIn(code, kCurrencyLabel));
+    for (const ToolTipEntry& t : toolTipTable())
+        if (Control* c = form.registry.find(QString::fromLatin1(t.control)))
+            c->setToolTip(QString::fromUtf8(pickText(code, t.english, t.spanish)));
 }
 
 }  // namespace lt

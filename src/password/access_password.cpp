@@ -19,20 +19,26 @@ std::optional<QString> encodePassword(const QString& text) {
     return out;
 }
 
-std::vector<Control*> AccessPassword::guarded() const {
-    MainForm& f = form_;
-    return {&f.FrInterrumpirConexion_Configuracion, &f.CkFormatoReducido_Configuracion,
-            &f.CKInicioWindows_Configuracion,       &f.CkAbadonaAplicacion_Configuracion,
-            &f.CkNuevaClave_Configuracion,          &f.CbServidoresDeTiempo,
-            &f.CdLimpiarBase_Configuracion};
-}
-
 void AccessPassword::desbloquear() {
-    for (Control* c : guarded()) c->setEnabled(true);
+    for (Control* c : form_.protegidos()) c->setEnabled(true);
+    mostrarEstado();
 }
 
 void AccessPassword::bloquear() {
-    for (Control* c : guarded()) c->setEnabled(false);
+    for (Control* c : form_.protegidos()) c->setEnabled(false);
+    mostrarEstado();
+}
+
+bool AccessPassword::abierto() const {
+    return form_.CkAbadonaAplicacion_Configuracion.enabled();
+}
+
+void AccessPassword::mostrarEstado() {
+    const int code = estado_.CodigoIdioma;
+    form_.LbEstadoClave_Configuracion.setCaption(
+        textIn(code, abierto() ? kProtectedUnlocked : kProtectedLocked));
+    form_.CdBloquear_Configuracion.setCaption(textIn(code, kLockAgain));
+    form_.CdBloquear_Configuracion.setVisible(abierto());
 }
 
 bool AccessPassword::entradaCorrecta() {
@@ -65,12 +71,17 @@ void AccessPassword::CkNuevaClave_Configuracion_Click() {
     if (v == 2) return;
     const bool changing = v == 1;
     f.CdAceptarClaveActual_Configuracion.setVisible(!changing);
-    f.LbNuevaClave_Configuracion.setVisible(changing);
-    f.TxNuevaClave_Configuracion.setVisible(changing);
-    f.CdAceptarClaveNueva_Configuracion.setVisible(changing);
+    for (Control* c : std::initializer_list<Control*>{
+             &f.LbNuevaClave_Configuracion, &f.TxNuevaClave_Configuracion,
+             &f.LbConfirmarClave_Configuracion, &f.TxConfirmarClave_Configuracion,
+             &f.CdAceptarClaveNueva_Configuracion})
+        c->setVisible(changing);
     if (changing) {
         f.LbClaveActual_Configuracion.setVisible(true);
         f.TxNuevaClave_Configuracion.setText(QString());
+        f.TxConfirmarClave_Configuracion.setText(QString());
+        f.LbConfirmarClave_Configuracion.setCaption(
+            textIn(estado_.CodigoIdioma, kConfirmPasswordLabel));
         f.LbClaveActual_Configuracion.setCaption(
             textIn(estado_.CodigoIdioma, kPreviousPasswordLabel));
         f.LbNuevaClave_Configuracion.setCaption(textIn(estado_.CodigoIdioma, kPasswordLabel));
@@ -86,6 +97,13 @@ void AccessPassword::CdAceptarClaveNueva_Configuracion_Click() {
         rechazar();
         return;
     }
+    // Typed twice, so that a slip of the finger cannot lock the user out.
+    if (f.TxNuevaClave_Configuracion.text() != f.TxConfirmarClave_Configuracion.text()) {
+        messages_.show(MessageBox::Icon::Warning, kMsgPasswordsDiffer);
+        f.TxConfirmarClave_Configuracion.setText(QString());
+        f.TxConfirmarClave_Configuracion.setFocus();
+        return;
+    }
     const auto encoded = encodePassword(f.TxNuevaClave_Configuracion.text());
     if (!encoded) {
         // A character the stored form cannot hold would make a password that never matches.
@@ -99,6 +117,7 @@ void AccessPassword::CdAceptarClaveNueva_Configuracion_Click() {
     settings_.GuardarValorINI(QStringLiteral("Interrupciones"), QStringLiteral("Clave"),
                               estado_.Clave);
     f.TxClaveActual_Configuracion.setText(QString());
+    messages_.show(MessageBox::Icon::Information, kMsgPasswordChanged);
 }
 
 }  // namespace lt

@@ -26,11 +26,14 @@ class AccessPassword {
     void CdAceptarClaveActual_Configuracion_Click();
     void CkNuevaClave_Configuracion_Click();
     void CdAceptarClaveNueva_Configuracion_Click();
-    // Locks the protected settings again (after "Aceptar cambios").
+    // Locks the protected settings again (after "Aceptar cambios", or at once by the
+    // button beside their state).
     void bloquear();
+    // Whether the protected settings are open, in the current language.
+    void mostrarEstado();
 
   private:
-    std::vector<Control*> guarded() const;
+    bool abierto() const;
     void desbloquear();
     bool entradaCorrecta();
     void rechazar();

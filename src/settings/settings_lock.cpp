@@ -2,6 +2,7 @@
 
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
+#include "i18n/captions.h"
 
 namespace lt {
 
@@ -41,9 +42,28 @@ void SettingsLock::DeshabilitarModificacionVariables() {
     for (const Locked& l : lockSet(form_)) l.control->setEnabled(false);
     form_.LbEstadoRelojServer_Estado.setVisible(true);
     form_.LbConexionVia_Estado.setVisible(true);
+    if (!enSesion_) {
+        enSesion_ = true;
+        explicarBloqueos();
+    }
+}
+
+void SettingsLock::explicarBloqueos() {
+    const int code = estado_.CodigoIdioma;
+    const QString sesion = textIn(code, kLockedWhileConnected);
+    for (Control* c : form_.protegidos()) c->setLockReason(textIn(code, kLockedByPassword));
+    for (const Locked& l : lockSet(form_))
+        if (enSesion_ || !l.passwordGuarded)
+            l.control->setLockReason(enSesion_ ? sesion : QString());
+    // The line only where there are settings to change: not on the Status or About tab.
+    const int tab = form_.STabTiempos_Estado.tab();
+    form_.LbBloqueo.setCaption(sesion);
+    form_.LbBloqueo.setVisible(enSesion_ && tab >= 1 && tab <= 3);
 }
 
 void SettingsLock::HabilitarModificacionVariables() {
+    enSesion_ = false;
+    explicarBloqueos();
     for (const Locked& l : lockSet(form_))
         if (!l.passwordGuarded) l.control->setEnabled(true);
     form_.LbEstadoRelojServer_Estado.setVisible(false);

@@ -227,6 +227,7 @@ void SettingsStore::addOtherKeys() {
     };
     addPair("UbicacionInicio", "Izquierda", position(f.FrChico.left, p.Izquierda));
     addPair("UbicacionInicio", "Top", position(f.FrChico.top, p.Top));
+    addViewKeys();
 }
 
 void SettingsStore::removeLeftovers() {
@@ -241,6 +242,34 @@ void SettingsStore::removeLeftovers() {
                           });
         if (ours) fs_.remove(info.path() + QLatin1Char('/') + name);
     }
+}
+
+void SettingsStore::addViewKeys() {
+    // The main window's place and size, its tab, and the currency symbol: a section of
+    // their own after the fifteen of old, which older versions leave alone.
+    MainForm& f = form_;
+    auto number = [](int& field) {
+        return std::pair<std::function<void(const Value&)>, std::function<QString()>>{
+            [&field](const Value& v) { field = strictInteger(text(v)).value_or(0); },
+            [&field] { return QString::number(field); }};
+    };
+    auto addPair = [this](const char* k, auto pair) {
+        add("Vista", k, std::move(pair.first), std::move(pair.second));
+    };
+    addPair("Izquierda", number(f.window.left));
+    addPair("Arriba", number(f.window.top));
+    addPair("Ancho", number(f.window.width));
+    addPair("Alto", number(f.window.height));
+    add(
+        "Vista", "Pestana",
+        [&f](const Value& v) {
+            const int tab = strictInteger(text(v)).value_or(0);
+            f.STabTiempos_Estado.setTab(tab >= 0 && tab < f.STabTiempos_Estado.count() ? tab : 0);
+        },
+        [&f] { return QString::number(f.STabTiempos_Estado.tab()); });
+    add(
+        "Vista", "Moneda", [&f](const Value& v) { f.TxMoneda_Configuracion.setText(text(v)); },
+        [&f] { return f.TxMoneda_Configuracion.text(); });
 }
 
 void SettingsStore::LeerINI() {
@@ -299,8 +328,10 @@ bool SettingsStore::GuardarValorINI(const QString& section, const QString& key,
                                     const QString& value) {
     if (!writable()) return false;
     QString error;
-    if (lt::GuardarValorINI(fs_, path_, section, key, value, &error)) {
-        failureReported_ = false;
+    bool written = false;
+    if (lt::GuardarValorINI(fs_, path_, section, key, value, &error, &written)) {
+        // A value the file already held was no write, and ends no run of failures.
+        if (written) failureReported_ = false;
         return true;
     }
     reportWriteFailure(error);

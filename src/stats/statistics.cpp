@@ -14,6 +14,7 @@
 #include "core/text_format.h"
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
+#include "i18n/captions.h"
 
 namespace lt {
 
@@ -131,10 +132,6 @@ QString groupLabel(Periodo periodo, long long key) {
     return label;
 }
 
-double roundedMaximum(double largest) {
-    return std::round(largest * 1.1 * 100.0) / 100.0;
-}
-
 }  // namespace
 
 std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
@@ -219,9 +216,11 @@ std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
     std::vector<ChartPoint> points;
     points.reserve(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r) {
-        points.push_back({sessionLabel(grid.cell(r, 0), grid.cell(r, 1)),
-                          static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
-                          moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5))});
+        const QString& date = grid.cell(r, 0);
+        const QString& start = grid.cell(r, 1);
+        points.push_back(
+            {sessionLabel(date, start), static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
+             moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)), date + QLatin1Char(' ') + start});
     }
     return points;
 }
@@ -230,8 +229,31 @@ std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos)
     std::vector<ChartPoint> points;
     points.reserve(grupos.size());
     for (const GrupoSesiones& g : grupos)
-        points.push_back({g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost});
+        points.push_back(
+            {g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost, g.label});
     return points;
+}
+
+AxisScale niceScale(double largest, double finest) {
+    // Bars need some air above the tallest; an empty chart still gets a unit to show.
+    const double target = std::isfinite(largest) && largest > 0 ? largest * 1.05 : 1.0;
+    constexpr double kMostSteps = 8;
+    int exponent = static_cast<int>(std::floor(std::log10(target / kMostSteps)));
+    int mantissa = 1;
+    for (const int m : {1, 2, 5, 10}) {
+        mantissa = m;
+        if (target / (m * std::pow(10.0, exponent)) <= kMostSteps) break;
+    }
+    const int finestExponent = static_cast<int>(std::lround(std::log10(finest)));
+    if (exponent < finestExponent) {
+        exponent = finestExponent;
+        mantissa = 1;
+    }
+    // Powers of ten below one divide, so that 0.2 and 1.2 come out as written.
+    const double power = std::pow(10.0, std::abs(exponent));
+    const auto scaled = [&](double units) { return exponent < 0 ? units / power : units * power; };
+    const double steps = std::ceil(target / scaled(mantissa) - 1e-9);
+    return {scaled(steps * mantissa), scaled(mantissa)};
 }
 
 Statistics::Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks)
@@ -289,15 +311,22 @@ void Statistics::graficaAgrupada(Periodo p) {
 }
 
 void Statistics::AjusteValorEjesGrafica() {
-    // Both money series share the secondary axis: a group's cost can pass the accumulated
-    // cost when the accumulation restarts inside the group, and must not be cut off.
-    double minutes = 0, money = 0;
+    // Each series has an axis of its own: beside a growing total, a session's cost
+    // would not show.
+    double minutes = 0, cost = 0, totalCost = 0;
     for (const ChartPoint& p : form_.Grafica_Estadisticas.points()) {
         minutes = std::max(minutes, p.minutes);
-        money = std::max({money, p.cost, p.totalCost});
+        cost = std::max(cost, p.cost);
+        totalCost = std::max(totalCost, p.totalCost);
     }
-    form_.Grafica_Estadisticas.setAxisMaxima(roundedMaximum(minutes), roundedMaximum(money));
-    form_.LbTiempos_Estadisticas.setCaption(QStringLiteral("Tiempos [min]"));
+    form_.Grafica_Estadisticas.setAxes(
+        {niceScale(minutes, 1), niceScale(cost, 0.01), niceScale(totalCost, 0.01)});
+    form_.LbTiempos_Estadisticas.setCaption(textIn(estado_.CodigoIdioma, kChartTimeAxis));
+}
+
+void Statistics::traducirGrafica() {
+    form_.LbTiempos_Estadisticas.setCaption(textIn(estado_.CodigoIdioma, kChartTimeAxis));
+    form_.Grafica_Estadisticas.languageChanged();
 }
 
 void Statistics::LbPeriodo_Click(Periodo p) {

@@ -31,9 +31,12 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo);
 // The chart points: one per session ("dd/MM hh:mm" labels) or one per group.
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid);
 std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos);
+// An axis that holds values up to largest with a little room above, in at most eight
+// steps of 1, 2 or 5 times a power of ten, none finer than finest (a power of ten).
+AxisScale niceScale(double largest, double finest);
 
 class Statistics {
-public:
+  public:
     struct Hooks {
         std::function<void()> cargarGrilla;           // reload the history grid
         std::function<void()> leyendaGrillaFilaCero;  // its caption row
@@ -46,6 +49,9 @@ public:
     void GraficaPorSemana();
     void GraficaPorMes();
     void AjusteValorEjesGrafica();
+    // The chart's texts in the current language, once a language has been applied: the
+    // caption table names the time axis in hours.
+    void traducirGrafica();
 
     // The tab's own events.
     void LbPeriodo_Click(Periodo p);     // chart, then the clicked label red, others black
@@ -54,7 +60,7 @@ public:
     void OpLineal_Estadisticas_Click();
     void CkSerie_Click(int series);  // 1 time, 2 cost, 3 total cost
 
-private:
+  private:
     void graficaAgrupada(Periodo p);
     bool disponibilidad();
 

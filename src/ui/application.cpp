@@ -50,6 +50,12 @@ Application::Application(PlatformParts parts, QObject* parent)
     window_ = std::make_unique<MainWindow>(logic_, parts_.trayAvailable);
     messageBox_->setWindow(window_.get());
     connect(window_.get(), &MainWindow::quitRequested, this, &Application::finish);
+    connect(window_.get(), &MainWindow::quitFromTrayRequested, this, [this] {
+        if (logic_.Salir() == CloseDecision::QuitProgram)
+            terminate();  // a running session is stored as at a logout
+        else
+            window_->notify(textIn(logic_.estado().CodigoIdioma, kTrayNotExit));
+    });
     buildWindowsOnDemand();
 }
 

@@ -21,6 +21,7 @@
 #include "core/grid.h"
 #include "core/ole_date.h"
 #include "ui/grid_table_model.h"
+#include "ui/mnemonics.h"
 
 namespace lt {
 
@@ -28,6 +29,11 @@ namespace {
 
 void syncCommon(const Control& c, QWidget* w) {
     w->setEnabled(c.enabled());
+    // A disabled control says why first; Qt shows tool tips on disabled widgets too.
+    QString tip = c.toolTip();
+    if (!c.enabled() && !c.lockReason().isEmpty())
+        tip = tip.isEmpty() ? c.lockReason() : c.lockReason() + QStringLiteral("\n") + tip;
+    if (w->toolTip() != tip) w->setToolTip(tip);
     // Only explicit hiding is pushed: a widget on a hidden tab must not be forced visible.
     w->setVisible(c.visible());
 }
@@ -151,13 +157,17 @@ void Binder::bindControl(Control& c, QWidget* w) {
                 auto& m = static_cast<TextBox&>(c);
                 auto sync = [&m, e] {
                     syncCommon(m, e);
-                    if (e->text() != m.text()) {
+                    const QString shown = m.text() + m.suffix();
+                    if (e->text() != shown) {
                         const QSignalBlocker block(e);
-                        e->setText(m.text());
+                        e->setText(shown);
                     }
                 };
                 watch(m, e, sync);
                 connect(e, &QLineEdit::textEdited, this, [&m](const QString& t) { m.setText(t); });
+                connect(e, &QLineEdit::returnPressed, this, [&m] {
+                    if (m.Enter) m.Enter();
+                });
                 sync();
             }
             break;
@@ -166,7 +176,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                 auto& m = static_cast<Label&>(c);
                 auto sync = [&m, l] {
                     syncCommon(m, l);
-                    l->setText(m.caption());
+                    l->setText(m.caption() + m.suffix());
                     l->setStyleSheet(m.foreColor() ? colorCss(m.foreColor()) : QString());
                 };
                 watch(m, l, sync);
@@ -190,7 +200,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                 auto& m = static_cast<CommandButton&>(c);
                 auto sync = [&m, b] {
                     syncCommon(m, b);
-                    b->setText(m.caption());
+                    b->setText(withMnemonic(m.name(), m.caption()));
                 };
                 watch(m, b, sync);
                 connect(b, &QPushButton::clicked, this, [&m] { m.click(); });
@@ -202,7 +212,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                 auto& m = static_cast<CheckBox&>(c);
                 auto sync = [&m, b] {
                     syncCommon(m, b);
-                    b->setText(m.caption());
+                    b->setText(withMnemonic(m.name(), m.caption()));
                     const QSignalBlocker block(b);
                     b->setCheckState(m.value() == 1   ? Qt::Checked
                                      : m.value() == 2 ? Qt::PartiallyChecked
@@ -222,7 +232,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                 auto& m = static_cast<OptionButton&>(c);
                 auto sync = [&m, r] {
                     syncCommon(m, r);
-                    r->setText(m.caption());
+                    r->setText(withMnemonic(m.name(), m.caption()));
                     const QSignalBlocker block(r);
                     r->setChecked(m.value());
                 };
@@ -310,7 +320,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
                     t->setEnabled(m.enabled());
                     const QSignalBlocker block(t);
                     for (int i = 0; i < std::min(m.count(), t->count()); ++i) {
-                        t->setTabText(i, m.tabCaption(i));
+                        t->setTabText(i, withMnemonic(m.name(), m.tabCaption(i)));
                         t->setTabEnabled(i, m.tabEnabled(i));
                     }
                     t->setCurrentIndex(m.tab());

@@ -3,30 +3,43 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QContextMenuEvent>
-#include <QFile>
+#include <QCursor>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
-#include <QTextStream>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <cmath>
+
+#include "i18n/captions.h"
+#include "platform/durable_file.h"
+
+#include "ui/mnemonics.h"
 
 namespace lt {
 
 namespace {
 
 constexpr qsizetype kLabelsShown = 8;
-
-const char* const kSeriesNames[3][2] = {
-    {"Time [min]", "Tiempo [min]"}, {"Cost", "Costo"}, {"Total cost", "Costo total"}};
+// The share of a category its bars take: the rest is the gap that tells one from the next.
+constexpr qreal kBarWidth = 0.8;
 
 double valueOf(const ChartPoint& p, int series) {
     return series == 0 ? p.minutes : series == 1 ? p.cost : p.totalCost;
+}
+
+QString formatValue(double value, int series) {
+    return QString::number(value, 'f', series == 0 ? 0 : 2);
 }
 
 QString csvField(const QString& s) {
@@ -54,6 +67,14 @@ void shortenLabels(QStringList& labels) {
         if (labels.indexOf(labels[i]) != i) labels[i] += QString(i, QChar(0x200B));
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    PosixFileSystem fs;
+    QString reason;
+    const bool ok = replaceFile(fs, path, bytes, &reason);
+    if (!ok && error) *error = reason;
+    return ok;
+}
+
 }  // namespace
 
 ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* parent)
@@ -69,39 +90,57 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     layout->addWidget(scroll_);
 
     categories_ = new QBarCategoryAxis();
-    categories_->setTruncateLabels(false);  // shortenLabels leaves room between them
+    categories_->setTruncateLabels(false);   // shortenLabels leaves room between them
+    categories_->setGridLineVisible(false);  // the gaps part the categories
     QFont small = categories_->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.8);
     categories_->setLabelsFont(small);
-    timeAxis_ = new QValueAxis();
-    costAxis_ = new QValueAxis();
     chart_->addAxis(categories_, Qt::AlignBottom);
-    chart_->addAxis(timeAxis_, Qt::AlignLeft);
-    chart_->addAxis(costAxis_, Qt::AlignRight);
     for (int s = 0; s < 3; ++s) {
-        // Each bar series holds three sets, two of them always zero, so that the three
-        // series stand side by side in a category although they use two value axes.
+        axes_[s] = new QValueAxis();
+        axes_[s]->setTickType(QValueAxis::TicksDynamic);
+        axes_[s]->setTickAnchor(0);
+        axes_[s]->setTruncateLabels(false);  // a crowded right side elides whole figures
+        axes_[s]->setTitleFont(small);
+        axes_[s]->setGridLineVisible(s == 0);  // three grids that do not meet are noise
+        chart_->addAxis(axes_[s], s == 0 ? Qt::AlignLeft : Qt::AlignRight);
+    }
+    for (int s = 0; s < 3; ++s) {
+        // Qt sets bar series side by side in a category, each on its own value axis.
         bars_[s] = new QBarSeries();
-        bars_[s]->setBarWidth(0.9);
-        for (int slot = 0; slot < 3; ++slot) {
-            auto* set = new QBarSet(QString());
-            // The theme's white outline would cover bars a few pixels wide.
-            set->setPen(Qt::NoPen);
-            bars_[s]->append(set);
-        }
+        bars_[s]->setBarWidth(kBarWidth);
+        auto* set = new QBarSet(QString());
+        set->setPen(Qt::NoPen);  // the theme's white outline would cover narrow bars
+        bars_[s]->append(set);
+        connect(set, &QBarSet::hovered, this,
+                [this, s](bool on, int index) { showPointTip(s, index, on); });
         lines_[s] = new QLineSeries();
         lines_[s]->setPointsVisible(true);
+        connect(lines_[s], &QLineSeries::hovered, this, [this, s](const QPointF& p, bool on) {
+            showPointTip(s, static_cast<int>(std::lround(p.x())), on);
+        });
         for (QAbstractSeries* series :
              {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
             chart_->addSeries(series);
             series->attachAxis(categories_);
-            series->attachAxis(s == 0 ? timeAxis_ : costAxis_);
+            series->attachAxis(axes_[s]);
         }
-        for (int slot = 0; slot < 3; ++slot)
-            if (slot != s) chart_->legend()->markers(bars_[s])[slot]->setVisible(false);
     }
-    // Lines take the colours of their bars.
-    for (int s = 0; s < 3; ++s) lines_[s]->setColor(bars_[s]->barSets()[s]->color());
+    // Lines and axes take the colours of the bars, so an axis is read by its colour.
+    for (int s = 0; s < 3; ++s) {
+        const QColor colour = bars_[s]->barSets()[0]->color();
+        lines_[s]->setColor(colour);
+        axes_[s]->setLabelsColor(colour);
+        axes_[s]->setTitleBrush(colour);
+        axes_[s]->setLinePenColor(colour);
+    }
+    // The buttons sit beside the chart on its tab.
+    for (QWidget* w = parent; w && !saveImage_; w = w->parentWidget()) {
+        saveImage_ = w->findChild<QPushButton*>(kSaveImageButton);
+        saveData_ = w->findChild<QPushButton*>(kSaveDataButton);
+    }
+    if (saveImage_) connect(saveImage_, &QPushButton::clicked, this, &ChartView::saveImage);
+    if (saveData_) connect(saveData_, &QPushButton::clicked, this, &ChartView::saveData);
     applyNames();
 
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { fillWindow(); });
@@ -111,13 +150,14 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
                 rebuild();
                 break;
             case Chart::Change::Type:
-                applyType();
-                break;
             case Chart::Change::SeriesVisibility:
-                applyVisibility();
+                applyType();
                 break;
             case Chart::Change::Axes:
                 applyAxes();
+                break;
+            case Chart::Change::Language:
+                applyNames();
                 break;
         }
     });
@@ -130,13 +170,21 @@ int ChartView::firstShown() const {
     return scroll_->value();
 }
 
+QString ChartView::inLanguage(const Bilingual& text) const {
+    return textIn(language_ ? language_() : kLanguageEnglish, text);
+}
+
 void ChartView::applyNames() {
-    const int lang = language_ ? language_() : 0;
     for (int s = 0; s < 3; ++s) {
-        const QString name = QString::fromUtf8(kSeriesNames[s][lang == 1]);
-        for (QBarSet* set : bars_[s]->barSets()) set->setLabel(name);
+        const QString name = inLanguage(kChartSeries[s]);
+        bars_[s]->barSets()[0]->setLabel(name);
         lines_[s]->setName(name);
+        // The time axis is named by the caption beside the chart.
+        if (s > 0) axes_[s]->setTitleText(name);
     }
+    if (saveImage_)
+        saveImage_->setText(withMnemonic(kSaveImageButton, inLanguage(kChartSaveImage)));
+    if (saveData_) saveData_->setText(withMnemonic(kSaveDataButton, inLanguage(kChartSaveData)));
 }
 
 void ChartView::rebuild() {
@@ -170,13 +218,10 @@ void ChartView::fillWindow() {
     shortenLabels(labels);
     categories_->clear();
     categories_->append(labels);
-    const QList<qreal> zeros(labels.size(), 0.0);
     for (int s = 0; s < 3; ++s) {
-        for (int slot = 0; slot < 3; ++slot) {
-            QBarSet* set = bars_[s]->barSets()[slot];
-            set->remove(0, set->count());
-            set->append(slot == s ? values[s] : zeros);
-        }
+        QBarSet* set = bars_[s]->barSets()[0];
+        set->remove(0, set->count());
+        set->append(values[s]);
         lines_[s]->replace(linePoints[s]);
     }
     applyType();
@@ -184,55 +229,110 @@ void ChartView::fillWindow() {
 
 void ChartView::applyType() {
     const bool barsShown = model_.type() == Chart::Type::Bars;
+    QLegend* legend = chart_->legend();
+    bool gridTaken = false;
     for (int s = 0; s < 3; ++s) {
-        bars_[s]->setVisible(barsShown && model_.seriesVisible(s + 1));
-        lines_[s]->setVisible(!barsShown && model_.seriesVisible(s + 1));
+        const bool shown = model_.seriesVisible(s + 1);
+        bars_[s]->setVisible(barsShown && shown);
+        lines_[s]->setVisible(!barsShown && shown);
+        axes_[s]->setVisible(shown);
+        axes_[s]->setGridLineVisible(shown && !gridTaken);
+        gridTaken = gridTaken || shown;
+        // Qt shows and hides a series' markers with the series: the legend keeps one entry
+        // per series, of the kind drawn, greyed while the series is off.
+        for (QAbstractSeries* series :
+             {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
+            for (QLegendMarker* m : legend->markers(series)) {
+                m->setVisible(barsShown == (series == bars_[s]));
+                m->setLabelBrush(shown ? legend->labelBrush() : QBrush(Qt::gray));
+            }
+        }
     }
-}
-
-void ChartView::applyVisibility() {
-    applyType();
 }
 
 void ChartView::applyAxes() {
-    timeAxis_->setRange(0, std::max(1.0, model_.primaryMax()));
-    costAxis_->setRange(0, std::max(1.0, model_.secondaryMax()));
+    for (int s = 0; s < 3; ++s) {
+        const AxisScale& scale = model_.axis(s + 1);
+        const double step = scale.step > 0 ? scale.step : 1.0;
+        const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+        axes_[s]->setRange(0, scale.max > 0 ? scale.max : step);
+        axes_[s]->setTickInterval(step);
+        axes_[s]->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    }
 }
 
-bool ChartView::savePng(const QString& path) const {
-    return view_->grab().save(path, "PNG");
+QString ChartView::pointText(int series, int point) const {
+    const auto& points = model_.points();
+    if (series < 1 || series > 3 || point < 0 || point >= static_cast<int>(points.size()))
+        return {};
+    const ChartPoint& p = points[static_cast<size_t>(point)];
+    return inLanguage(kChartPointTip[series - 1])
+        .arg(p.label, formatValue(valueOf(p, series - 1), series - 1));
 }
 
-bool ChartView::saveCsv(const QString& path) const {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
-    QTextStream out(&f);
-    out << "label,minutes,cost,total_cost\n";
+void ChartView::showPointTip(int series, int shownIndex, bool on) {
+    const QString tip = on ? pointText(series + 1, scroll_->value() + shownIndex) : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(QCursor::pos(), tip, view_);
+}
+
+bool ChartView::savePng(const QString& path, QString* error) const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!view_->grab().save(&buffer, "PNG")) {
+        if (error) *error = QStringLiteral("PNG");
+        return false;
+    }
+    return writeFile(path, bytes, error);
+}
+
+bool ChartView::saveCsv(const QString& path, QString* error) const {
+    QString out = QStringLiteral("date,minutes,cost,total_cost\n");
     for (const ChartPoint& p : model_.points())
-        out << csvField(p.label) << ',' << QString::number(p.minutes, 'f', 0) << ','
-            << QString::number(p.cost, 'f', 2) << ',' << QString::number(p.totalCost, 'f', 2)
-            << '\n';
-    out.flush();
-    return f.error() == QFileDevice::NoError;
+        out += csvField(p.date.isEmpty() ? p.label : p.date) + QLatin1Char(',') +
+               formatValue(p.minutes, 0) + QLatin1Char(',') + formatValue(p.cost, 1) +
+               QLatin1Char(',') + formatValue(p.totalCost, 2) + QLatin1Char('\n');
+    return writeFile(path, out.toUtf8(), error);
+}
+
+void ChartView::askPathAndSave(const QString& name, const QString& filter,
+                               bool (ChartView::*save)(const QString&, QString*) const) {
+    // Opened, not run: the program goes on while the user chooses.
+    auto* dialog = new QFileDialog(this, QString(), name, filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QFileInfo(name).suffix());
+    connect(dialog, &QFileDialog::fileSelected, this, [this, save](const QString& path) {
+        QString error;
+        if ((this->*save)(path, &error)) return;
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, QString::fromUtf8(kAppTitle),
+                            inLanguage(kChartNotSaved).arg(path, error), QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    dialog->open();
+}
+
+void ChartView::saveImage() {
+    askPathAndSave(QStringLiteral("linktally.png"), QStringLiteral("PNG (*.png)"),
+                   &ChartView::savePng);
+}
+
+void ChartView::saveData() {
+    askPathAndSave(QStringLiteral("linktally.csv"), QStringLiteral("CSV (*.csv)"),
+                   &ChartView::saveCsv);
 }
 
 void ChartView::contextMenuEvent(QContextMenuEvent* e) {
-    const bool es = language_ && language_() == 1;
-    QMenu menu(this);
-    QAction* png = menu.addAction(es ? QStringLiteral("Guardar como PNG...")
-                                     : QStringLiteral("Save as PNG..."));
-    QAction* csv = menu.addAction(es ? QStringLiteral("Guardar la tabla como CSV...")
-                                     : QStringLiteral("Save the table as CSV..."));
-    QAction* chosen = menu.exec(e->globalPos());
-    if (chosen == png) {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QString(), QStringLiteral("linktally.png"), QStringLiteral("PNG (*.png)"));
-        if (!path.isEmpty()) savePng(path);
-    } else if (chosen == csv) {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QString(), QStringLiteral("linktally.csv"), QStringLiteral("CSV (*.csv)"));
-        if (!path.isEmpty()) saveCsv(path);
-    }
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(inLanguage(kChartSaveImage), this, &ChartView::saveImage);
+    menu->addAction(inLanguage(kChartSaveData), this, &ChartView::saveData);
+    menu->popup(e->globalPos());
 }
 
 }  // namespace lt

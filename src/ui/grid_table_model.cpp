@@ -21,6 +21,12 @@ GridTableModel::GridTableModel(Grid& grid, QObject* parent)
             case Grid::Change::CaptionsChanged:
                 emit headerDataChanged(Qt::Horizontal, first, last);
                 break;
+            case Grid::Change::Sort:
+                break;  // the header's arrow; the rows came with the reset
+            case Grid::Change::Suffixes:
+                if (grid_.rowCount() > 0)
+                    emit dataChanged(index(0, first), index(grid_.rowCount() - 1, last));
+                break;
         }
     });
 }
@@ -36,7 +42,8 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= grid_.rowCount() || index.column() >= grid_.columns())
         return {};
-    if (role == Qt::DisplayRole) return grid_.cell(index.row(), index.column());
+    if (role == Qt::DisplayRole)
+        return grid_.cell(index.row(), index.column()) + grid_.columnSuffix(index.column());
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
 }

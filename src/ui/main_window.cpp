@@ -2,10 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -31,13 +38,100 @@ QIcon appIcon() {
 
 template <class Ui>
 QWidget* makePage(QTabWidget* tabs) {
-    auto* page = new QWidget(tabs);
+    auto* page = new QWidget;
     Ui ui;
     ui.setupUi(page);
-    tabs->addTab(page, page->windowTitle());
+    // A small screen, or a large scale factor, scrolls the page rather than cutting it.
+    auto* scroll = new QScrollArea(tabs);
+    scroll->setWidget(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    tabs->addTab(scroll, page->windowTitle());
     return page;
 }
+
+constexpr QSize kDefaultSize(780, 580);
 }  // namespace
+
+QRect MainWindow::placement(const QRect& saved, QSize minimum, const QList<QRect>& screens,
+                            const QRect& primary) {
+    // The screen the window was on, or the main one when that screen is gone.
+    QRect screen = primary;
+    if (saved.width() > 0)
+        for (const QRect& s : screens)
+            if (s.contains(saved.center())) screen = s;
+    const QSize size = (saved.width() > 0 ? saved.size() : kDefaultSize)
+                           .boundedTo(screen.size())
+                           .expandedTo(minimum.boundedTo(screen.size()));
+    QPoint at = saved.width() > 0
+                    ? saved.topLeft()
+                    : screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
+                                                (screen.height() - size.height()) / 2);
+    // All of it on that screen.
+    at.setX(std::clamp(at.x(), screen.left(), screen.right() + 1 - size.width()));
+    at.setY(std::clamp(at.y(), screen.top(), screen.bottom() + 1 - size.height()));
+    return {at, size};
+}
+
+void MainWindow::placeOnScreen() {
+    const WindowState& s = logic_.form().window;
+    QList<QRect> screens;
+    for (const QScreen* sc : QGuiApplication::screens()) screens << sc->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect at = placement(QRect(s.left, s.top, s.width, s.height), minimumSize(), screens,
+                               primary ? primary->availableGeometry() : QRect(0, 0, 800, 600));
+    placing_ = true;
+    resize(at.size());
+    move(at.topLeft());
+    placing_ = false;
+}
+
+void MainWindow::rememberPlace() {
+    if (placing_ || !isVisible() || isMinimized() || isMaximized() || isFullScreen()) return;
+    WindowState& s = logic_.form().window;
+    s.left = pos().x();
+    s.top = pos().y();
+    s.width = width();
+    s.height = height();
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    rememberPlace();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    rememberPlace();
+}
+
+void MainWindow::bindKeys() {
+    // Ctrl+Tab and Ctrl+PgDn from anywhere, the grid included, to the next tab that can
+    // be shown; with Shift, or PgUp, back.
+    auto cycle = [this](int step) {
+        const int n = tabs_->count();
+        for (int k = 1; k < n; ++k) {
+            const int i = ((tabs_->currentIndex() + step * k) % n + n) % n;
+            if (tabs_->isTabEnabled(i)) {
+                tabs_->setCurrentIndex(i);
+                return;
+            }
+        }
+    };
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const auto& [keySequence, step] : keys) {
+        auto* shortcut = new QShortcut(keySequence, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [cycle, s = step] { cycle(s); });
+    }
+    // Boxes that only show a value take a click (to copy it), not a Tab stop.
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        if (e->isReadOnly()) e->setFocusPolicy(Qt::ClickFocus);
+}
 
 MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent)
     : QWidget(parent), logic_(logic), trayAvailable_(trayAvailable) {
@@ -50,6 +144,9 @@ MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent
     bindWindowState();
     bindTray();
     bindGrid();
+    bindKeys();
+    // Fits an 800 x 600 screen, and a 1280 x 800 one at twice the scale: the pages scroll.
+    setMinimumSize(480, 320);
 }
 
 void MainWindow::bindGrid() {
@@ -69,8 +166,16 @@ void MainWindow::bindGrid() {
         header->resizeSection(c, text + 3 * fm.averageCharWidth() + 16);
     }
     // Stored oldest first; the newest session is the one to see.
+    header->setSortIndicatorShown(false);
     gridRows_ = logic_.form().MSFlexGrid_Estado.subscribeRows([this](Grid::Change c, int, int) {
         if (c == Grid::Change::EndAppend) grid_->scrollToBottom();
+        if (c != Grid::Change::Sort) return;
+        const Grid& g = logic_.form().MSFlexGrid_Estado;
+        QHeaderView* h = grid_->horizontalHeader();
+        h->setSortIndicatorShown(g.sortColumn() >= 0);
+        if (g.sortColumn() >= 0)
+            h->setSortIndicator(g.sortColumn(),
+                                g.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     });
 }
 
@@ -78,7 +183,8 @@ void MainWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!shownOnce_ && grid_) {
         shownOnce_ = true;
-        grid_->scrollToBottom();
+        // Once the layout has given the grid its height, or the last row shows cut.
+        QTimer::singleShot(0, grid_, &QTableView::scrollToBottom);
     }
 }
 
@@ -109,7 +215,13 @@ void MainWindow::buildTabs() {
     if (auto* icon = findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
         icon->setPixmap(windowIcon().pixmap(64, 64));  // the icon files are read once
     layout->addWidget(tabs_);
-    resize(780, 580);
+    // Why the settings are greyed during a session, under the tabs that hold them.
+    auto* bloqueo = new QLabel(this);
+    bloqueo->setObjectName(QStringLiteral("LbBloqueo"));
+    bloqueo->setWordWrap(true);
+    bloqueo->setStyleSheet(QStringLiteral("font-style: italic;"));
+    layout->addWidget(bloqueo);
+    resize(kDefaultSize);
 }
 
 void MainWindow::bindWindowState() {
@@ -117,9 +229,9 @@ void MainWindow::bindWindowState() {
     subscriptions_.push_back(state.changed.subscribe([this, &state] {
         setWindowTitle(state.caption);
         if (state.visible && isHidden()) {
-            if (!centred_ && screen()) {
-                // Centred on first showing.
-                move(screen()->availableGeometry().center() - rect().center());
+            if (!centred_) {
+                // Where it was left, or centred, the first time it shows.
+                placeOnScreen();
                 centred_ = true;
             }
             showNormal();
@@ -139,6 +251,15 @@ void MainWindow::bindTray() {
         tray_->setVisible(state.visible && trayAvailable_);
     };
     subscriptions_.push_back(state.changed.subscribe(sync));
+    trayMenu_ = new QMenu(this);
+    connect(trayMenu_->addAction(QString()), &QAction::triggered, this, [this] { restore(); });
+    connect(trayMenu_->addAction(QString()), &QAction::triggered, this,
+            &MainWindow::quitFromTrayRequested);
+    tray_->setContextMenu(trayMenu_);
+    translateTrayMenu();
+    // The tab captions change with the language; so does the menu.
+    subscriptions_.push_back(
+        logic_.form().STabTiempos_Estado.subscribe([this] { translateTrayMenu(); }));
     connect(tray_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) {
                 // Only the left button brings the window back.
@@ -148,6 +269,29 @@ void MainWindow::bindTray() {
                 }
             });
     sync();
+}
+
+void MainWindow::translateTrayMenu() {
+    const int code = logic_.estado().CodigoIdioma;
+    const auto actions = trayMenu_->actions();
+    actions[0]->setText(textIn(code, kTrayShow));
+    actions[1]->setText(textIn(code, kTrayQuit));
+}
+
+void MainWindow::notify(const QString& text) {
+    if (trayAvailable_) tray_->showMessage(QStringLiteral("LinkTally"), text);
+}
+
+void MainWindow::hideDuringSession() {
+    // The session goes on counting: out of the way, never closed.
+    if (!trayAvailable_) {
+        showMinimized();
+        return;
+    }
+    logic_.Form_Resize(true);
+    if (trayNoticeShown_) return;
+    trayNoticeShown_ = true;
+    notify(textIn(logic_.estado().CodigoIdioma, kTrayKeepsCounting));
 }
 
 void MainWindow::restore() {
@@ -178,6 +322,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     switch (logic_.Form_Unload()) {
         case CloseDecision::Refused:
             e->ignore();
+            if (logic_.estado().Conectado) hideDuringSession();
             return;
         case CloseDecision::QuitProgram:
         case CloseDecision::CloseWindow:

@@ -9,6 +9,7 @@
 #include "app/configuracion.h"
 #include "ui/binder.h"
 
+class QMenu;
 class QTabWidget;
 class QTableView;
 
@@ -33,13 +34,26 @@ class MainWindow : public QWidget {
     ChartView* chartView() const { return chart_; }
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
     QTableView* grid() const { return grid_; }
+    // Where the window opens: where it was left, all of it on the screen it was on (the
+    // main screen when that one is gone), never larger than that screen; centred on the
+    // main screen the first time.
+    static QRect placement(const QRect& saved, QSize minimum, const QList<QRect>& screens,
+                           const QRect& primary);
 
   signals:
     // Closing was allowed: the program ends.
     void quitRequested();
+    // "Quit" in the tray icon's menu.
+    void quitFromTrayRequested();
+
+  public:
+    // Says in the tray why the program stays (a notification, or the tray's balloon).
+    void notify(const QString& text);
 
   protected:
     void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
@@ -51,6 +65,11 @@ class MainWindow : public QWidget {
     void bindTray();
     void buildChart();
     void bindGrid();
+    void hideDuringSession();
+    void bindKeys();
+    void placeOnScreen();
+    void rememberPlace();
+    void translateTrayMenu();
 
     Configuracion& logic_;
     bool trayAvailable_;
@@ -64,6 +83,9 @@ class MainWindow : public QWidget {
     std::vector<Notifier<>::Subscription> subscriptions_;
     Notifier<Grid::Change, int, int>::Subscription gridRows_;
     bool centred_ = false;
+    bool trayNoticeShown_ = false;
+    bool placing_ = false;
+    QMenu* trayMenu_ = nullptr;
     bool shownOnce_ = false;
 };
 

@@ -18,6 +18,8 @@ class QtMessageBox final : public QObject, public MessageBox {
     // The window the boxes belong to (centred on it, modal to it only).
     void setWindow(QWidget* w) { window_ = w; }
     void show(Icon icon, const QString& title, const QString& text) override;
+    void ask(const QString& title, const QString& text,
+             std::function<void(bool yes)> answer) override;
 
     // The box on screen, if any, and how many wait behind it.
     QMessageBox* current() const { return open_; }
@@ -28,7 +30,9 @@ class QtMessageBox final : public QObject, public MessageBox {
         Icon icon;
         QString title;
         QString text;
+        std::function<void(bool)> answer;  // a question's
     };
+    void enqueue(Entry e);
     void showNext();
 
     QPointer<QWidget> window_;

@@ -42,6 +42,7 @@ TEST_F(Password, TheEmptyEntryOpensANewInstallationAndEachButtonWorksInItsModeOn
     EXPECT_TRUE(f.CdAceptarClaveActual_Configuracion.visible());
     f.CkNuevaClave_Configuracion.setValue(1);
     f.TxNuevaClave_Configuracion.setText(QStringLiteral(" abc "));
+    f.TxConfirmarClave_Configuracion.setText(QStringLiteral(" abc "));
     f.CdAceptarClaveNueva_Configuracion.click();
     EXPECT_EQ(estado().Clave, QStringLiteral("0003097098099"));
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/conversions.h"
 #include "core/ole_date.h"
 #include "core/text_format.h"
@@ -69,9 +71,46 @@ TEST_F(StatisticsTest, PerSessionPointsAndAxesComeFromTheValues) {
     EXPECT_EQ(points()[0].minutes, 0);  // seconds dropped, not rounded
     EXPECT_EQ(points()[2].minutes, 1635);
     EXPECT_DOUBLE_EQ(points()[1].cost, 12.4);
-    EXPECT_DOUBLE_EQ(form.Grafica_Estadisticas.primaryMax(), 1798.5);
-    EXPECT_DOUBLE_EQ(form.Grafica_Estadisticas.secondaryMax(), 13.75);
+    EXPECT_EQ(points()[0].date, QStringLiteral("28/12/2025 14:30:00"));  // exports keep the year
+    // An axis each, the small costs not flattened by the total.
+    const Chart& chart = form.Grafica_Estadisticas;
+    EXPECT_EQ(chart.axis(1), (AxisScale{2000, 500}));
+    EXPECT_EQ(chart.axis(2), (AxisScale{14, 2}));
+    EXPECT_EQ(chart.axis(3), (AxisScale{14, 2}));
+
+    // The axis is in minutes in either language, also after the caption table names hours.
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Time [min]"));
+    estado.CodigoIdioma = 1;
+    stats.GraficaPorDia();
     EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Tiempos [min]"));
+    int languageChanges = 0;
+    auto watchLanguage = form.Grafica_Estadisticas.subscribeChanges(
+        [&](Chart::Change c) { languageChanges += c == Chart::Change::Language; });
+    estado.CodigoIdioma = 0;
+    form.LbTiempos_Estadisticas.setCaption(QStringLiteral("Time [hr]"));
+    stats.traducirGrafica();
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Time [min]"));
+    EXPECT_EQ(languageChanges, 1);  // the view writes its own texts again
+}
+
+TEST(NiceScale, RoundStepsThatHoldTheLargestValue) {
+    EXPECT_EQ(niceScale(1635, 1), (AxisScale{2000, 500}));
+    EXPECT_EQ(niceScale(3, 1), (AxisScale{4, 1}));  // no step below a whole minute
+    EXPECT_EQ(niceScale(0.05, 0.01), (AxisScale{0.06, 0.01}));
+    EXPECT_EQ(niceScale(0, 0.01), (AxisScale{1, 0.2}));  // all free: still a scale
+    EXPECT_EQ(niceScale(std::nan(""), 1), (AxisScale{1, 1}));
+    for (double v = 0.013; v < 1e9; v *= 1.37) {
+        const AxisScale a = niceScale(v, 0.01);
+        const double steps = a.max / a.step;
+        const double power = std::pow(10.0, std::floor(std::log10(a.step) + 1e-9));
+        const double mantissa = std::round(a.step / power);
+        EXPECT_TRUE(mantissa == 1 || mantissa == 2 || mantissa == 5) << v;
+        EXPECT_NEAR(a.step / power, mantissa, 1e-9) << v;
+        EXPECT_NEAR(steps, std::round(steps), 1e-9) << v;
+        EXPECT_LE(steps, 8.0 + 1e-9) << v;
+        EXPECT_GE(a.max, v * 1.05 * (1 - 1e-9)) << v;
+        EXPECT_LT(a.max - a.step, v * 1.05) << v;  // no empty step on top
+    }
 }
 
 TEST_F(StatisticsTest, WeeksStartOnMondayAcrossTheYearEndAndCarryWholeHours) {
@@ -85,9 +124,9 @@ TEST_F(StatisticsTest, WeeksStartOnMondayAcrossTheYearEndAndCarryWholeHours) {
     EXPECT_EQ(labels(), (QStringList{"29/12/2025", "05/01/2026"}));
     EXPECT_EQ(form.MSFlexGrid_Estado.cell(0, 3), QStringLiteral("30:00:00"));
     EXPECT_EQ(points().at(0).minutes, 1800);
-    // The accumulation restarted with the year: the week's cost tops the axis, not its total.
+    // The accumulation restarted with the year: the week's total is its last session's.
     EXPECT_EQ(form.MSFlexGrid_Estado.cell(0, 5), QStringLiteral("001.00"));
-    EXPECT_DOUBLE_EQ(form.Grafica_Estadisticas.secondaryMax(), 3.3);
+    EXPECT_EQ(points().at(0).date, QStringLiteral("29/12/2025"));
 
     // A year of daily use: 53 weeks from Monday 29 December, twelve months.
     store(yearOfDays());
@@ -97,6 +136,7 @@ TEST_F(StatisticsTest, WeeksStartOnMondayAcrossTheYearEndAndCarryWholeHours) {
     stats.GraficaPorMes();
     ASSERT_EQ(points().size(), 12u);
     EXPECT_EQ(labels()[1], QStringLiteral("02/2026"));
+    EXPECT_EQ(points()[1].date, QStringLiteral("02/2026"));
     EXPECT_EQ(form.MSFlexGrid_Estado.cell(1, 3), QStringLiteral("28:00:00"));
     EXPECT_EQ(form.MSFlexGrid_Estado.cell(11, 4), QStringLiteral("031.00"));
 }

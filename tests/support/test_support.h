@@ -30,7 +30,12 @@ class RecordingMessageBox final : public MessageBox {
     void show(Icon icon, const QString& title, const QString& text) override {
         shown.push_back({icon, title, text});
     }
+    void ask(const QString& title, const QString& text, std::function<void(bool)> answer) override {
+        shown.push_back({Icon::Question, title, text});
+        answers.push_back(std::move(answer));
+    }
     std::vector<Shown> shown;
+    std::vector<std::function<void(bool)>> answers;  // of the questions, in order
 };
 
 // Messages that reach a recorder at once, in the language of the state given.

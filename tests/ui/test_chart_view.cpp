@@ -4,9 +4,13 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QFileDialog>
 #include <QImage>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include "support/test_support.h"
@@ -19,7 +23,7 @@ namespace {
 std::vector<ChartPoint> points(int n) {
     std::vector<ChartPoint> out;
     for (int i = 0; i < n; ++i)
-        out.push_back({QStringLiteral("p%1").arg(i), 10.0 * i, 1.5 * i, 100.0 + i});
+        out.push_back({QStringLiteral("p%1").arg(i), 10.0 * i, 1.5 * i, 100.0 + i, {}});
     return out;
 }
 
@@ -27,6 +31,22 @@ int visibleSeries(QChart* chart, QAbstractSeries::SeriesType type) {
     int n = 0;
     for (QAbstractSeries* s : chart->series()) n += s->type() == type && s->isVisible() ? 1 : 0;
     return n;
+}
+
+// The legend's entries as shown: the marker's label, and whether it is a bar's.
+QStringList legendEntries(QChart* chart) {
+    QStringList out;
+    for (QLegendMarker* m : chart->legend()->markers())
+        if (m->isVisible())
+            out << m->label() +
+                       (m->type() == QLegendMarker::LegendMarkerTypeBar ? "|bar" : "|line");
+    return out;
+}
+
+QValueAxis* valueAxisOf(QAbstractSeries* series) {
+    for (QAbstractAxis* a : series->attachedAxes())
+        if (auto* v = qobject_cast<QValueAxis*>(a)) return v;
+    return nullptr;
 }
 
 class ChartViewTest : public ::testing::Test {
@@ -37,59 +57,132 @@ class ChartViewTest : public ::testing::Test {
         static char* argv[] = {arg0, nullptr};
         if (!QApplication::instance()) new QApplication(argc, argv);
     }
+    static QWidget* tabWithButtons() {
+        auto* tab = new QWidget;
+        for (const QString& name : {ChartView::kSaveImageButton, ChartView::kSaveDataButton})
+            (new QPushButton(tab))->setObjectName(name);
+        return tab;
+    }
+    QPushButton* button(const QString& name) { return tab->findChild<QPushButton*>(name); }
+
     ControlRegistry registry;
     Chart model{registry, QStringLiteral("Grafica_Estadisticas")};
     int language = 0;
-    ChartView view{model, [this] { return language; }};
+    std::unique_ptr<QWidget> tab{tabWithButtons()};
+    ChartView& view = *new ChartView(
+        model, [this] { return language; }, tab.get());
 };
 
 }  // namespace
 
-TEST_F(ChartViewTest, BarsOrLinesOnTwoAxesWithSeriesShownAndHiddenWithoutRebuilding) {
+TEST_F(ChartViewTest, LegendKeepsOneEntryPerSeriesThroughTypeSwitchesAndToggles) {
+    tab->show();  // a legend out of sight shows no entry
     model.setPoints(points(5));
-    model.setAxisMaxima(165, 13.75);
+    QChart* chart = view.chart();
+    const QStringList bars = {"Time [min]|bar", "Cost|bar", "Total cost|bar"};
+    const QStringList lines = {"Time [min]|line", "Cost|line", "Total cost|line"};
+    EXPECT_EQ(legendEntries(chart), bars);
+    model.setType(Chart::Type::Lines);
+    EXPECT_EQ(legendEntries(chart), lines);
+    model.setType(Chart::Type::Bars);
+    EXPECT_EQ(legendEntries(chart), bars);
+    for (Chart::Type type : {Chart::Type::Bars, Chart::Type::Lines, Chart::Type::Bars}) {
+        model.setType(type);
+        const QStringList& expected = type == Chart::Type::Bars ? bars : lines;
+        for (int s = 1; s <= 3; ++s) {
+            model.setSeriesVisible(s, false);  // an unticked series stays in the legend
+            EXPECT_EQ(legendEntries(chart), expected) << s;
+            model.setSeriesVisible(s, true);
+            EXPECT_EQ(legendEntries(chart), expected) << s;
+        }
+    }
+    model.setPoints(points(50));  // new data keeps it
+    EXPECT_EQ(legendEntries(chart), bars);
+}
+
+TEST_F(ChartViewTest, EachSeriesOnItsOwnRoundAxisShownOrHiddenWithoutRebuilding) {
+    model.setPoints(points(5));
+    model.setAxes({AxisScale{2000, 500}, AxisScale{15, 5}, AxisScale{1.2, 0.2}});
     QChart* chart = view.chart();
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 3);
-    const auto axes = chart->axes(Qt::Vertical);
-    ASSERT_EQ(axes.size(), 2);
-    EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(axes[0])->max(), 165);
-    EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(axes[1])->max(), 13.75);
+    EXPECT_EQ(chart->axes(Qt::Vertical).size(), 3);
+    QMap<QAbstractSeries::SeriesType, QList<QValueAxis*>> axesByType;
+    for (QAbstractSeries* s : chart->series()) axesByType[s->type()] << valueAxisOf(s);
+    const auto& axes = axesByType[QAbstractSeries::SeriesTypeBar];
+    EXPECT_EQ(axesByType[QAbstractSeries::SeriesTypeLine], axes);  // a line on its bars' axis
+    ASSERT_EQ(axes.size(), 3);
+    EXPECT_EQ(QSet<QValueAxis*>(axes.begin(), axes.end()).size(), 3);
+    const double maxima[] = {2000, 15, 1.2}, steps[] = {500, 5, 0.2};
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_DOUBLE_EQ(axes[s]->max(), maxima[s]);
+        EXPECT_DOUBLE_EQ(axes[s]->tickInterval(), steps[s]);
+    }
+    EXPECT_EQ(axes[2]->labelFormat(), QStringLiteral("%.1f"));  // "0.2", not "0.200000"
 
     model.setType(Chart::Type::Lines);
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 3);
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 0);
     model.setSeriesVisible(2, false);
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeLine), 2);
-    // The time line holds the points' minutes.
+    EXPECT_FALSE(axes[1]->isVisible());
     for (QAbstractSeries* s : chart->series()) {
-        auto* line = qobject_cast<QLineSeries*>(s);
-        if (line && line->attachedAxes().contains(axes[0])) {
+        if (auto* line = qobject_cast<QLineSeries*>(s); line && valueAxisOf(s) == axes[0]) {
             EXPECT_DOUBLE_EQ(line->at(4).y(), 40.0);
         }
     }
+
     model.setPoints(points(100000));  // years of sessions: the newest are shown
     EXPECT_EQ(view.firstShown(), 100000 - ChartView::kPointsShown);
-
-    language = 1;  // the series' names follow the language with the next data
-    model.setPoints(points(3));
-    QStringList names;
-    for (QAbstractSeries* s : chart->series())
-        if (auto* bars = qobject_cast<QBarSeries*>(s)) names << bars->barSets()[0]->label();
-    EXPECT_EQ(names, (QStringList{"Tiempo [min]", "Costo", "Costo total"}));
 }
 
-TEST_F(ChartViewTest, PngAndCsvExportsAreWrittenAndReadBack) {
+TEST_F(ChartViewTest, PointerOverAPointTellsItsLabelAndValueInTheLanguage) {
+    model.setPoints(points(50));
+    EXPECT_EQ(view.pointText(1, 12), QStringLiteral("p12 — Time: 120 min"));
+    EXPECT_EQ(view.pointText(2, 3), QStringLiteral("p3 — Cost: 4.50"));
+    language = 1;
+    EXPECT_EQ(view.pointText(3, 0), QStringLiteral("p0 — Costo total: 100.00"));
+
+    view.resize(600, 400);
+    view.show();
+    auto* timeBars = qobject_cast<QBarSeries*>(view.chart()->series().first());
+    ASSERT_NE(timeBars, nullptr);
+    emit timeBars->barSets()[0]->hovered(true, 2);  // the third bar shown
+    const int point = view.firstShown() + 2;
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("p%1 — Tiempo: %2 min").arg(point).arg(10 * point));
+    emit timeBars->barSets()[0]->hovered(false, 2);
+}
+
+TEST_F(ChartViewTest, ButtonsSaveTheChartAndItsTableWithFullDates) {
     QTemporaryDir dir;
     view.resize(600, 400);
     auto pts = points(3);
-    pts[1].label = QStringLiteral("05/12, \"late\"");
+    pts[0].date = QStringLiteral("28/12/2025 14:30:00");
+    pts[1].label = QStringLiteral("05/12, \"late\"");  // no full date: the label stands in
+    pts[2].date = QStringLiteral("02/2026");
     model.setPoints(pts);
     const QString png = dir.filePath(QStringLiteral("chart.png"));
     const QString csv = dir.filePath(QStringLiteral("chart.csv"));
     ASSERT_TRUE(view.savePng(png) && !QImage(png).isNull());
-    ASSERT_TRUE(view.saveCsv(csv));
-    EXPECT_EQ(test::readFile(csv), QStringLiteral("label,minutes,cost,total_cost\n"
-                                                  "p0,0,0.00,100.00\n"
+
+    // The button asks where without waiting, and saves once told.
+    button(ChartView::kSaveDataButton)->click();
+    auto* dialog = view.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    emit dialog->fileSelected(csv);
+    EXPECT_EQ(test::readFile(csv), QStringLiteral("date,minutes,cost,total_cost\n"
+                                                  "28/12/2025 14:30:00,0,0.00,100.00\n"
                                                   "\"05/12, \"\"late\"\"\",10,1.50,101.00\n"
-                                                  "p2,20,3.00,102.00\n"));
+                                                  "02/2026,20,3.00,102.00\n"));
+    dialog->close();
+    QString error;
+    EXPECT_FALSE(view.saveCsv(dir.filePath(QStringLiteral("no/such/folder.csv")), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    EXPECT_EQ(button(ChartView::kSaveImageButton)->text(), QStringLiteral("Save ima&ge…"));
+    language = 1;
+    model.languageChanged();
+    EXPECT_EQ(button(ChartView::kSaveImageButton)->text(), QStringLiteral("&Guardar imagen…"));
+    EXPECT_EQ(button(ChartView::kSaveDataButton)->text(), QStringLiteral("Guardar &datos…"));
+    EXPECT_EQ(legendEntries(view.chart()).first(), QStringLiteral("Tiempo [min]|bar"));
 }

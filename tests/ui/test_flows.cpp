@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableView>
@@ -231,21 +233,44 @@ TEST_F(Flows, ThePasswordUnlocksAndIsChanged) {
     EXPECT_EQ(window().focusWidget(), widget("TxClaveActual_Configuracion"));
     EXPECT_FALSE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
 
+    EXPECT_EQ(widget<QLabel>("LbEstadoClave_Configuracion")->text(),
+              QStringLiteral("Protected settings: locked"));
+    // Enter in the box acts as the button.
     type("TxClaveActual_Configuracion", QStringLiteral(" abc "));
-    click("CdAceptarClaveActual_Configuracion");
+    QTest::keyClick(widget("TxClaveActual_Configuracion"), Qt::Key_Return);
     EXPECT_EQ(message(), nullptr);
     EXPECT_TRUE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
     EXPECT_TRUE(widget<QLineEdit>("TxClaveActual_Configuracion")->text().isEmpty());
+    EXPECT_EQ(widget<QLabel>("LbEstadoClave_Configuracion")->text(),
+              QStringLiteral("Protected settings: unlocked"));
 
+    // A new password typed twice, the same both times, or nothing changes.
     click("CkNuevaClave_Configuracion");
-    EXPECT_TRUE(widget("TxNuevaClave_Configuracion")->isVisible());
+    EXPECT_TRUE(widget("TxConfirmarClave_Configuracion")->isVisible());
     EXPECT_EQ(widget<QLabel>("LbClaveActual_Configuracion")->text(),
               QStringLiteral("Enter previous password:"));
     type("TxClaveActual_Configuracion", QStringLiteral("abc"));
     type("TxNuevaClave_Configuracion", QStringLiteral("xyz"));
+    type("TxConfirmarClave_Configuracion", QStringLiteral("xzy"));
+    QTest::keyClick(widget("TxConfirmarClave_Configuracion"), Qt::Key_Return);
+    EXPECT_TRUE(messageText().startsWith(QStringLiteral("The two new passwords are not the same")));
+    dismissMessage();
+    EXPECT_EQ(ini("Interrupciones", "Clave"), QStringLiteral("0003097098099"));
+    type("TxClaveActual_Configuracion", QStringLiteral("abc"));
+    type("TxConfirmarClave_Configuracion", QStringLiteral("xyz"));
     click("CdAceptarClaveNueva_Configuracion");
+    EXPECT_EQ(messageText(), QStringLiteral("Password changed"));
+    dismissMessage();
     EXPECT_EQ(ini("Interrupciones", "Clave"), QStringLiteral("0003120121122"));
     EXPECT_FALSE(widget("TxNuevaClave_Configuracion")->isVisible());
+
+    // Locked again at once with the button beside the state.
+    click("CdBloquear_Configuracion");
+    EXPECT_FALSE(widget("CkAbadonaAplicacion_Configuracion")->isEnabled());
+    EXPECT_FALSE(widget("CdBloquear_Configuracion")->isVisible());
+    EXPECT_TRUE(widget("CkAbadonaAplicacion_Configuracion")
+                    ->toolTip()
+                    .startsWith(QStringLiteral("Protected: enter the password")));
 }
 
 TEST_F(Flows, ALanguageSwitchWithTheCompactWindowOpen) {
@@ -265,9 +290,10 @@ TEST_F(Flows, ALanguageSwitchWithTheCompactWindowOpen) {
     window().tabs()->setCurrentIndex(2);
     QTest::mouseClick(idiomas->viewport(), Qt::LeftButton, {},
                       idiomas->visualItemRect(idiomas->item(1)).center());
-    EXPECT_EQ(window().tabs()->tabText(0), QStringLiteral("Estados"));
-    EXPECT_EQ(widget<QAbstractButton>("CdReducido_Estado")->text(), QStringLiteral("Reducido"));
+    EXPECT_EQ(window().tabs()->tabText(0), QStringLiteral("&Estados"));
+    EXPECT_EQ(widget<QAbstractButton>("CdReducido_Estado")->text(), QStringLiteral("&Reducido"));
     EXPECT_EQ(chico->windowTitle(), QStringLiteral("LinkTally V1.06 (b)"));
+    EXPECT_EQ(widget<QLabel>("LbTiempos_Estadisticas")->text(), QStringLiteral("Tiempos [min]"));
     EXPECT_TRUE(chico->isVisible());
     online(3);
     EXPECT_EQ(chico->findChild<QLabel*>(QStringLiteral("LbTiempo"))->text(),
@@ -342,7 +368,25 @@ TEST_F(Flows, ClearingTheHistoryEmptiesGridTableAndAccumulatedCost) {
     type("TxClaveActual_Configuracion", QStringLiteral("abc"));
     click("CdAceptarClaveActual_Configuracion");
 
+    // Asked first: a No keeps everything.
     click("CdLimpiarBase_Configuracion");
+    ASSERT_NE(message(), nullptr);
+    EXPECT_TRUE(messageText().startsWith(QStringLiteral("Clear the whole history")));
+    message()->button(QMessageBox::No)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stored().size(), 1u);
+
+    // A Yes keeps a dated copy beside it, then clears.
+    clock.setWall(clock.now() + oleFromTime(1, 0, 0));
+    click("CdLimpiarBase_Configuracion");
+    message()->button(QMessageBox::Yes)->click();
+    QCoreApplication::processEvents();
+    const QStringList copies =
+        QDir(dir.path()).entryList({QStringLiteral("LinkTally.db.cleared-20261205-11*")});
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = path(copies[0]);
+    EXPECT_TRUE(messageText().contains(copy)) << messageText().toStdString();
+    EXPECT_EQ(test::storedSessions(copy).size(), 1u);
     EXPECT_TRUE(stored().empty());
     EXPECT_EQ(widget<QTableView>("MSFlexGrid_Estado")->model()->rowCount(), 0);
     EXPECT_FALSE(window().tabs()->isTabEnabled(3));
@@ -353,10 +397,16 @@ TEST_F(Flows, ClearingTheHistoryEmptiesGridTableAndAccumulatedCost) {
 TEST_F(Flows, ClosingTheWindowFollowsTheLineAndNotExitApplication) {
     start(with(test::kAppSettings, "AbandonaAplicacion=0", "AbandonaAplicacion=1"));
     online(3);
-    // While on line a close is refused, whatever the setting.
+    // While on line a close puts the window away in the tray and the session goes on.
     window().close();
-    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(form().Systray.visible);
     EXPECT_FALSE(app->isFinished());
+    // The tray's Quit follows "Not exit application", ticked here.
+    window().trayIcon()->contextMenu()->actions().at(1)->trigger();
+    EXPECT_FALSE(app->isFinished());
+    emit window().trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window().isVisible());
     offline(2);
 
     // Off line with "Not exit application" ticked: the settings are saved, the program stays.
@@ -420,4 +470,146 @@ TEST_F(Flows, ASettingsFileThatCannotBeReadGivesTheDefaultsAndIsNeverWrittenOver
         QDir(path(QStringLiteral("LinkTally.db"))).removeRecursively();
         QFile::remove(path(QStringLiteral("LinkTally.db")));
     }
+}
+
+TEST_F(Flows, WithoutATrayAClosedWindowMinimisesAndTheTraysQuitStoresTheSession) {
+    trayAvailable = false;
+    start();
+    online(10);
+    window().close();
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_FALSE(app->isFinished());
+    // Where there is a tray, its Quit is allowed during a session: stored as at a logout.
+    window().trayIcon()->contextMenu()->actions().at(1)->trigger();
+    EXPECT_TRUE(app->isFinished());
+    ASSERT_EQ(stored().size(), 1u);
+    EXPECT_EQ(stored()[0][2], QStringLiteral("10:00:09"));
+}
+
+TEST_F(Flows, LockedSettingsSayWhyAndTheGridSortsBothWays) {
+    start();
+    online(3);
+    window().tabs()->setCurrentIndex(1);
+    auto* linea = widget<QLabel>("LbBloqueo");
+    EXPECT_TRUE(linea->isVisible());
+    EXPECT_TRUE(linea->text().startsWith(QStringLiteral("Locked while connected")));
+    EXPECT_FALSE(widget("TxImpuestos_Costo")->isEnabled());
+    EXPECT_TRUE(widget("TxImpuestos_Costo")->toolTip().startsWith(QStringLiteral("Locked while")));
+    EXPECT_FALSE(widget("DTPicker")->toolTip().isEmpty());
+    window().tabs()->setCurrentIndex(0);
+    EXPECT_FALSE(linea->isVisible());  // nothing to change on the Status tab
+    EXPECT_EQ(widget("CdConectar")->toolTip(),
+              QStringLiteral("Show the connection and time-server status lines"));
+    offline(2);
+    online(5);
+    offline(2);
+    window().tabs()->setCurrentIndex(1);
+    EXPECT_FALSE(linea->isVisible());
+    EXPECT_TRUE(widget("TxImpuestos_Costo")->toolTip().isEmpty());
+
+    // A second click on a caption turns the order round, and the arrow says which way.
+    auto* header = widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader();
+    const Grid& grid = form().MSFlexGrid_Estado;
+    header->sectionClicked(3);
+    EXPECT_EQ(column(grid, 3), (QStringList{"00:00:05", "00:00:02"}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    header->sectionClicked(3);
+    EXPECT_EQ(column(grid, 3), (QStringList{"00:00:02", "00:00:05"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(stored()[0][3], QStringLiteral("00:00:02"));  // what is stored stays
+}
+
+TEST_F(Flows, TheDayAndMonthAtAGlanceWithTheCurrencyOnScreenOnly) {
+    {
+        HistoryStore store(path(QStringLiteral("LinkTally.db")));
+        store.open();
+        store.store({{1, SessionRecord::fromRow({"05/12/2026", "08:00:00", "09:00:00", "01:00:00",
+                                                 "002.00", "002.00"})},
+                     {2, SessionRecord::fromRow({"01/12/2026", "08:00:00", "08:30:00", "00:30:00",
+                                                 "001.00", "003.00"})},
+                     {3, SessionRecord::fromRow({"30/11/2026", "08:00:00", "10:00:00", "02:00:00",
+                                                 "004.00", "007.00"})}});
+    }
+    start(with(test::kAppSettings, "[Flags]", "[Vista]\nMoneda=€\n[Flags]"));
+    EXPECT_EQ(widget<QLabel>("LbHoy_Estado")->text(),
+              QString::fromUtf8("Today: 01:00:00   002.00 €"));
+    EXPECT_EQ(widget<QLabel>("LbMes_Estado")->text(),
+              QString::fromUtf8("This month: 01:30:00   003.00 €"));
+    online(1 + 1800);  // half an hour at 2: the running session counts too
+    EXPECT_TRUE(
+        widget<QLabel>("LbHoy_Estado")->text().startsWith(QStringLiteral("Today: 01:30:00")));
+    EXPECT_TRUE(widget<QLineEdit>("TxCOCostoConexionActual_Estado")
+                    ->text()
+                    .endsWith(QString::fromUtf8(" €")));
+    offline(2);
+    EXPECT_EQ(widget<QLabel>("LbMes_Estado")->text(),
+              QString::fromUtf8("This month: 02:00:00   004.00 €"));
+    const QAbstractItemModel* rows = widget<QTableView>("MSFlexGrid_Estado")->model();
+    EXPECT_EQ(rows->index(3, 4).data().toString(), QString::fromUtf8("001.00 €"));
+    // Never in what is stored.
+    EXPECT_EQ(stored().back()[4], QStringLiteral("001.00"));
+    EXPECT_EQ(ini("Costos", "CostoAcumuladoPorSesion"), QStringLiteral("001.00"));
+}
+
+TEST_F(Flows, TheWindowFitsSmallScreensAndOpensWhereItWasLeft) {
+    // Where it was left; onto a screen that has become smaller, all of it on it.
+    const QRect primary(0, 0, 1280, 800);
+    EXPECT_EQ(MainWindow::placement({}, {480, 320}, {primary}, primary), QRect(250, 110, 780, 580));
+    EXPECT_EQ(MainWindow::placement({100, 50, 900, 700}, {480, 320}, {primary}, primary),
+              QRect(100, 50, 900, 700));
+    const QRect small(0, 0, 800, 600);
+    EXPECT_EQ(MainWindow::placement({700, 500, 900, 700}, {480, 320}, {small}, small),
+              QRect(0, 0, 800, 600));
+    EXPECT_EQ(MainWindow::placement({3000, 100, 600, 400}, {480, 320}, {small}, small),
+              QRect(200, 100, 600, 400));
+    // Twice the scale on 1280 x 800 leaves 640 x 400 to fit in.
+    const QRect scaled(0, 0, 640, 400);
+    EXPECT_TRUE(scaled.contains(MainWindow::placement({}, {480, 320}, {scaled}, scaled)));
+
+    start();
+    EXPECT_LE(window().minimumSizeHint().width(), 640);
+    EXPECT_LE(window().minimumSizeHint().height(), 400);
+    window().tabs()->setCurrentIndex(2);
+    window().resize(700, 450);
+    window().move(40, 30);
+    app->terminate();
+    EXPECT_EQ(ini("Vista", "Ancho"), QStringLiteral("700"));
+    EXPECT_EQ(ini("Vista", "Pestana"), QStringLiteral("2"));
+    start(test::readFile(path(QStringLiteral("Linktally.ini"))).toUtf8());
+    EXPECT_EQ(window().size(), QSize(700, 450));
+    EXPECT_EQ(window().tabs()->currentIndex(), 2);
+}
+
+TEST_F(Flows, EveryLetterIsOnePageOnlyAndTheKeyboardReachesEveryTab) {
+    start();
+    online(3);
+    offline(2);
+    window().tabs()->setCurrentIndex(3);  // the chart, and its buttons, come with the tab
+    window().tabs()->setCurrentIndex(0);
+    for (int language : {0, 1}) {
+        form().LsIdiomas.setListIndex(language);
+        for (int tab = 0; tab < window().tabs()->count(); ++tab) {
+            QStringList letters;
+            for (int t = 0; t < window().tabs()->count(); ++t)
+                letters << QKeySequence::mnemonic(window().tabs()->tabText(t)).toString();
+            QWidget* page = window().tabs()->widget(tab);
+            for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
+                if (b->isVisibleTo(page) && b->text().size() > 1)
+                    letters << QKeySequence::mnemonic(b->text()).toString();
+            for (const QString& l : letters) {
+                EXPECT_FALSE(l.isEmpty()) << "tab " << tab << ": a caption without a letter";
+                EXPECT_EQ(letters.count(l), 1) << l.toStdString() << " twice on tab " << tab;
+            }
+        }
+    }
+    // From the grid, Ctrl+Tab goes on to the next tab that can be shown.
+    auto* grid = widget<QTableView>("MSFlexGrid_Estado");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(window().tabs()->currentIndex(), 1);
+    QTest::keyClick(window().tabs()->currentWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(window().tabs()->currentIndex(), 2);
+    // Boxes that only show a value take no Tab stop.
+    EXPECT_EQ(widget("TxTITiempoConexion_Estado")->focusPolicy(), Qt::ClickFocus);
 }
