@@ -42,8 +42,10 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                        [this] {
                            history_.GuardarEnBaseDeDatosYactualizarGrilla();
                            const Grid& grid = form_.MSFlexGrid_Estado;
-                           if (grid.rowCount() > 0)
+                           if (grid.rowCount() > 0) {
                                summary_.sesionGuardada(grid.row(grid.rowCount() - 1));
+                               volume_.sesionGuardada(grid.row(grid.rowCount() - 1));
+                           }
                        },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
                    .tickDone =
@@ -55,8 +57,13 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                        [this] {
                            connection_.olvidarAvisoCorte();
                            history_.sesionNueva();
+                           volume_.sesionNueva();
                        },
-                   .sesionCerrada = [this] { summary_.mostrar(); },
+                   .sesionCerrada =
+                       [this] {
+                           summary_.mostrar();
+                           volume_.sesionCerrada();
+                       },
                }),
       store_(files_.historyPath()),
       ledger_(fs_, files_.ledgerPath()),
@@ -79,6 +86,20 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                  .grillaReemplazada = [this] { history_.gridReplaced(); },
              }),
       summary_(form_, estado_, clock_),
+      volume_(form_, estado_, clock_, noCounters_, messages_,
+              VolumeAllowance::Hooks{
+                  .cortar =
+                      [this] {
+                          const bool cut = connection_.cortarConexion();
+                          if (cut) history_.CargarDeBaseDeDatosVisuakizarGrilla();
+                          return cut;
+                      },
+                  .notificar =
+                      [this](const Notification& n) {
+                          if (notify_) notify_(n);
+                      },
+                  .guardarAjustes = [this] { guardarAjustesEnUnRato(); },
+              }),
       validators_(estado_, messages_) {
     wireEvents();
     wireTimers();
@@ -90,6 +111,7 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
     history_.borrado = [this] {
         summary_.vaciar();
         summary_.mostrar();
+        volume_.vaciar();
     };
 }
 
@@ -148,7 +170,10 @@ QString Configuracion::animationPath() const {
 }
 
 void Configuracion::wireTimers() {
-    form_.TiConexion.setHandler([this] { connection_.TiConexion_Timer(); });
+    form_.TiConexion.setHandler([this] {
+        connection_.TiConexion_Timer();
+        volume_.tick();
+    });
     form_.TiTiempoConexion.setHandler([this] { session_.TiTiempoConexion_Timer(); });
     form_.TiCostos.setHandler([this] { TiCostos_Timer(); });
     form_.TiServerInternet.setHandler([this] { TiServerInternet_Timer(); });
@@ -195,6 +220,10 @@ void Configuracion::wireEvents() {
     f.CkTiempo_Estadisticas.Click = [this] { stats_.CkSerie_Click(1); };
     f.CkCosto_Estadisticas.Click = [this] { stats_.CkSerie_Click(2); };
     f.CkCostoTotal_Estadisticas.Click = [this] { stats_.CkSerie_Click(3); };
+    f.CkRecibido_Estadisticas.Click = [this] { stats_.CkSerie_Click(4); };
+    f.CkEnviado_Estadisticas.Click = [this] { stats_.CkSerie_Click(5); };
+    f.OpTiempo_Estadisticas.Click = [this] { stats_.OpTiempo_Estadisticas_Click(); };
+    f.OpVolumen_Estadisticas.Click = [this] { stats_.OpVolumen_Estadisticas_Click(); };
     f.CdAceptarClaveActual_Configuracion.Click = [this] {
         password_.CdAceptarClaveActual_Configuracion_Click();
     };
@@ -217,6 +246,7 @@ void Configuracion::wireEvents() {
         editing_.CdAceptarCambios_Configuracion_Click();
     };
     f.CdLimpiarBase_Configuracion.Click = [this] { history_.CdLimpiarBase_Configuracion_Click(); };
+    f.CdAceptarVolumen_Configuracion.Click = [this] { volume_.aceptar(); };
     f.MSFlexGrid_Estado.CaptionClick = [this](int column) {
         history_.MSFlexGrid_Estado_CaptionClick(column);
     };
@@ -230,15 +260,27 @@ void Configuracion::fillTimeServerList() {
     list.setListIndex(1);
 }
 
+void Configuracion::setVolumeServices(TrafficCounters& counters,
+                                      std::function<void(const Notification&)> notify) {
+    volume_.setCounters(counters);
+    notify_ = std::move(notify);
+}
+
 void Configuracion::Form_Load() {
     // The window is centred by the view when it is first shown; the desktop's own date
     // format is left alone, since every date text here is built as "dd/MM/yyyy".
     fillTimeServerList();
+    form_.CbUnidadVolumen_Configuracion.clear();
+    form_.CbUnidadVolumen_Configuracion.addItem(QStringLiteral("MB"));
+    form_.CbUnidadVolumen_Configuracion.addItem(QStringLiteral("GB"));
+    form_.CbUnidadVolumen_Configuracion.setListIndex(1);
+    volume_.traducir();
     estado_.FechaArranque = clock_.date();
     settings_.LeerINI();
     history_.abrir();
     history_.CargarDeBaseDeDatosVisuakizarGrilla();
     summary_.cargar(form_.MSFlexGrid_Estado);
+    volume_.cargar(form_.MSFlexGrid_Estado);
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
 
     const QString acumulado = form_.TxTiempoAcumulado_Estado.text();
@@ -424,6 +466,7 @@ void Configuracion::applyLanguage(int code) {
     lock_.explicarBloqueos();
     password_.mostrarEstado();
     summary_.mostrar();
+    volume_.traducir();
     form_.LbCOCostoAcumulado_Estado.setCaption(textIn(code, kCostAddFrom) +
                                                (dated ? date : QString()));
     connection_.traducirAvisoCorte();

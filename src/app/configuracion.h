@@ -28,6 +28,7 @@
 #include "settings/validators.h"
 #include "stats/period_summary.h"
 #include "stats/statistics.h"
+#include "volume/volume_allowance.h"
 
 namespace lt {
 
@@ -71,6 +72,10 @@ class Configuracion {
     void setAutostart(Autostart& autostart, QString executablePath);
     // The time server's connection and the way to set the PC clock; set before Form_Load.
     void setTimeService(TimeSocket& socket, SystemClockSetter& setter);
+    // The byte counters of the links, and where warnings are shown; set before Form_Load.
+    void setVolumeServices(TrafficCounters& counters,
+                           std::function<void(const Notification&)> notify);
+    VolumeAllowance& volume() { return volume_; }
 
     void Form_Load();
     void Form_Activate();
@@ -137,6 +142,9 @@ class Configuracion {
     SettingsEditing editing_;
     Statistics stats_;
     PeriodSummary summary_;
+    NoTrafficCounters noCounters_;
+    std::function<void(const Notification&)> notify_;
+    VolumeAllowance volume_;
     Validators validators_;
     std::unique_ptr<LaunchAtStartup> launch_;
     std::unique_ptr<TimeServerClient> timeClient_;

@@ -14,6 +14,12 @@ void Grid::setColumnSuffix(int c, const QString& suffix) {
     changed(Change::Suffixes, c, c);
 }
 
+void Grid::setColumnFormat(int c, CellFormat format) {
+    if (c < 0 || c >= columns_ || formats_[static_cast<size_t>(c)] == format) return;
+    formats_[static_cast<size_t>(c)] = format;
+    changed(Change::Suffixes, c, c);
+}
+
 QStringList Grid::row(int r) const {
     QStringList out;
     for (int c = 0; c < columns_; ++c) out << cell(r, c);

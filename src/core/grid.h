@@ -23,11 +23,15 @@ class Grid final : public Control {
         Suffixes
     };
 
+    // How a view shows a column's texts: as they are, or decimal byte counts in units.
+    enum class CellFormat { Text, Bytes };
+
     Grid(ControlRegistry& r, QString name, int columns)
         : Control(r, std::move(name), Kind::Grid),
           columns_(columns),
           captions_(columns),
-          suffixes_(columns) {}
+          suffixes_(columns),
+          formats_(static_cast<size_t>(columns), CellFormat::Text) {}
 
     int columns() const { return columns_; }
     // Data rows, not counting the caption row.
@@ -41,6 +45,8 @@ class Grid final : public Control {
     // Shown after a column's texts on screen (a currency symbol); the texts stay as they are.
     const QString& columnSuffix(int c) const { return suffixes_.at(c); }
     void setColumnSuffix(int c, const QString& suffix);
+    CellFormat columnFormat(int c) const { return formats_.at(static_cast<size_t>(c)); }
+    void setColumnFormat(int c, CellFormat format);
     void setCaption(int c, const QString& text);
     void setRows(const std::vector<QStringList>& rows);
     // The rows as one run of cells, row after row (what a large history loads into:
@@ -68,6 +74,7 @@ class Grid final : public Control {
     int columns_;
     QStringList captions_;
     QStringList suffixes_;
+    std::vector<CellFormat> formats_;
     std::vector<QString> cells_;
     int sortColumn_ = -1;
     bool sortDescending_ = true;

@@ -41,6 +41,26 @@ struct EstadoMonitor {
     // The running session's id, given when it opens; stored with it, so that no session
     // is ever stored twice.
     std::uint64_t IdSesion = 0;
+    // The running session's bytes on the default-route links, and their rates now in
+    // bytes a second.
+    // False while no counter could be read: the session is stored without byte counts.
+    bool BytesContados = false;
+    std::uint64_t BytesRecibidos = 0;
+    std::uint64_t BytesEnviados = 0;
+    double TasaRecibida = 0;
+    double TasaEnviada = 0;
+    // The data allowance as last accepted: 0 none, 1 a day, 2 a week, 3 a month; the
+    // amount in its unit ("MB" or "GB"); the day a billing month starts on; whether it
+    // only warns; the warning thresholds; the money budget per billing month (empty for
+    // none); and which warnings were given in which period.
+    int VolPeriodo = 0;
+    QString VolCantidad;
+    QString VolUnidad = QStringLiteral("GB");
+    int DiaFacturacion = 1;
+    bool VolSoloAviso = false;
+    QString Avisos = QStringLiteral("80,95");
+    QString Presupuesto;
+    QString AvisosDados;
     // The currency symbol shown beside amounts on screen; empty for none.
     QString Moneda;
     // The user-interface language: 0 English, 1 Spanish; other values leave texts alone.

@@ -51,6 +51,7 @@ MainForm::MainForm() {
     const std::vector<OptionButton*> queDia = {&OpNunca_Configuracion, &OpPorDia_Configuracion,
                                                &OpPorSemana_Configuracion, &OpPorMes_Configuracion};
     for (OptionButton* o : queDia) o->setGroup(queDia);
+    for (int c : {6, 7}) MSFlexGrid_Estado.setColumnFormat(c, Grid::CellFormat::Bytes);
     OpBarras_Estadisticas.setGroup({&OpBarras_Estadisticas, &OpLineal_Estadisticas});
     OpLineal_Estadisticas.setGroup({&OpBarras_Estadisticas, &OpLineal_Estadisticas});
 

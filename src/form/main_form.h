@@ -66,8 +66,22 @@ struct WindowState {
 // The notification-area icon.
 struct TrayState {
     QString tip = QStringLiteral("LinkTally");
+    // Lines under the tip: the period's use and what is left.
+    QString extra;
+    // The share of the allowance used, drawn as a ring on the icon; below 0 for none.
+    double ring = -1;
     bool visible = false;
     Notifier<> changed;
+    void setExtra(const QString& t) {
+        if (t == extra) return;
+        extra = t;
+        changed.notify();
+    }
+    void setRing(double r) {
+        if (r == ring) return;
+        ring = r;
+        changed.notify();
+    }
     void setTip(const QString& t) {
         if (t == tip) return;
         tip = t;
@@ -85,6 +99,8 @@ struct FrChicoForm {
     ControlRegistry registry;
     LT_CONTROL(Label, LbTiempo);
     LT_CONTROL(Label, LbCosto);
+    // This session's bytes received and sent, and the rates.
+    LT_CONTROL(Label, LbVolumen);
     LT_CONTROL(Animation, GifAnim2);
     WindowState window;
     // Position in twips (1440 per inch).
@@ -161,11 +177,16 @@ struct MainForm {
     // Today's and this calendar month's time and cost, the running session included.
     LT_CONTROL(Label, LbHoy_Estado);
     LT_CONTROL(Label, LbMes_Estado);
+    // This session's bytes and rates; the period's use against the allowances; the forecast.
+    LT_CONTROL(Label, LbVolumen_Estado);
+    LT_CONTROL(Label, LbCuota_Estado);
+    LT_CONTROL(Label, LbPronostico_Estado);
     LT_CONTROL(Animation, GifAnim1);
     LT_CONTROL(CommandButton, CdReducido_Estado);
     LT_CONTROL(CommandButton, CdConectar);
     LT_CONTROL(CommandButton, CdDesconectar);
-    Grid MSFlexGrid_Estado{registry, QStringLiteral("MSFlexGrid_Estado"), 6};
+    // The six texts of a session, then its bytes received and sent.
+    Grid MSFlexGrid_Estado{registry, QStringLiteral("MSFlexGrid_Estado"), 8};
 
     // Cost tab.
     LT_CONTROL(OptionButton, OpCostoPorDia_Costo);
@@ -250,6 +271,21 @@ struct MainForm {
     LT_CONTROL(OptionButton, OpPorSemana_Configuracion);
     LT_CONTROL(OptionButton, OpPorMes_Configuracion);
     LT_CONTROL(OptionButton, OpNunca_Configuracion);
+    // The data allowance, its warnings and the money budget.
+    LT_CONTROL(Frame, FrVolumen_Configuracion);
+    LT_CONTROL(Label, LbVolumen_Configuracion);
+    LT_CONTROL(TextBox, TxVolumen_Configuracion);
+    LT_LIST(ComboBox, CbUnidadVolumen_Configuracion);
+    // None, a day, a week, a month.
+    LT_LIST(ComboBox, CbPeriodoVolumen_Configuracion);
+    LT_CONTROL(Label, LbDiaFacturacion_Configuracion);
+    LT_CONTROL(TextBox, TxDiaFacturacion_Configuracion);
+    LT_CONTROL(CheckBox, CkSoloAviso_Configuracion);
+    LT_CONTROL(Label, LbAvisos_Configuracion);
+    LT_CONTROL(TextBox, TxAvisos_Configuracion);
+    LT_CONTROL(Label, LbPresupuesto_Configuracion);
+    LT_CONTROL(TextBox, TxPresupuesto_Configuracion);
+    LT_CONTROL(CommandButton, CdAceptarVolumen_Configuracion);
     LT_LIST(ListBox, LsIdiomas);
     LT_LIST(ComboBox, CbServidoresDeTiempo);
 
@@ -266,6 +302,11 @@ struct MainForm {
     LT_CONTROL(CheckBox, CkTiempo_Estadisticas);
     LT_CONTROL(CheckBox, CkCosto_Estadisticas);
     LT_CONTROL(CheckBox, CkCostoTotal_Estadisticas);
+    // Time, or the bytes received and sent, on the chart's left axis.
+    LT_CONTROL(OptionButton, OpTiempo_Estadisticas);
+    LT_CONTROL(OptionButton, OpVolumen_Estadisticas);
+    LT_CONTROL(CheckBox, CkRecibido_Estadisticas);
+    LT_CONTROL(CheckBox, CkEnviado_Estadisticas);
     LT_CONTROL(Chart, Grafica_Estadisticas);
 
     // About tab.
@@ -278,11 +319,11 @@ struct MainForm {
     LT_CONTROL(Label, LbBloqueo);
 
     // The controls the password protects.
-    std::array<Control*, 7> protegidos() {
+    std::array<Control*, 8> protegidos() {
         return {&FrInterrumpirConexion_Configuracion, &CkFormatoReducido_Configuracion,
                 &CKInicioWindows_Configuracion,       &CkAbadonaAplicacion_Configuracion,
                 &CkNuevaClave_Configuracion,          &CbServidoresDeTiempo,
-                &CdLimpiarBase_Configuracion};
+                &CdLimpiarBase_Configuracion,         &FrVolumen_Configuracion};
     }
 
     FrChicoForm FrChico;

@@ -15,23 +15,26 @@ namespace {
 
 // max(rowid) only sizes the reservation; a hand-edited rowid must not allocate gigabytes.
 constexpr sqlite3_int64 kMaxReserve = 10'000'000;
-constexpr int kFieldCount = 6;
+constexpr int kFieldCount = SessionRecord::kColumns;
+constexpr int kTextFields = 6;  // the rest are integers
 // One connection, used from one thread: no locking inside the library.
 constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
 
 // The six texts of every earlier version, then what later versions added.
 constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS Historial (fecha TEXT, HoraInicio TEXT, HoraFinalizacion TEXT, "
-    "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT, IdSesion INTEGER)";
+    "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT, IdSesion INTEGER, "
+    "BytesRecibidos INTEGER, BytesEnviados INTEGER)";
 constexpr const char* kIdIndex =
     "CREATE UNIQUE INDEX IF NOT EXISTS HistorialIdSesion ON Historial (IdSesion)";
 // A session already stored under its id (a crash after the commit) is not stored twice.
 constexpr const char* kInsert =
     "INSERT OR IGNORE INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, "
-    "costo, CostoAcumulado, IdSesion) VALUES (?, ?, ?, ?, ?, ?, ?)";
+    "costo, CostoAcumulado, BytesRecibidos, BytesEnviados, IdSesion) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
 constexpr const char* kSelectAll =
-    "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado "
-    "FROM Historial ORDER BY rowid";
+    "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado, "
+    "BytesRecibidos, BytesEnviados FROM Historial ORDER BY rowid";
 
 // A column's bytes; NULL (or a conversion that ran out of memory) reads as empty.
 QByteArrayView columnText(sqlite3_stmt* st, int column) {
@@ -40,8 +43,9 @@ QByteArrayView columnText(sqlite3_stmt* st, int column) {
 }
 
 QString SessionRecord::*const kFields[kFieldCount] = {
-    &SessionRecord::fecha,          &SessionRecord::HoraInicio, &SessionRecord::HoraFinalizacion,
-    &SessionRecord::TiempoConexion, &SessionRecord::costo,      &SessionRecord::CostoAcumulado};
+    &SessionRecord::fecha,          &SessionRecord::HoraInicio,   &SessionRecord::HoraFinalizacion,
+    &SessionRecord::TiempoConexion, &SessionRecord::costo,        &SessionRecord::CostoAcumulado,
+    &SessionRecord::BytesRecibidos, &SessionRecord::BytesEnviados};
 
 // The texts of a large history share few allocations: each QString holds a reference
 // to a block and points at its own part of it, which ends in its own terminator. That
@@ -130,7 +134,7 @@ bool isDamage(int code) {
 
 SessionRecord SessionRecord::fromRow(const QStringList& row) {
     const auto at = [&row](qsizetype i) { return i < row.size() ? row[i] : QString(); };
-    return {at(0), at(1), at(2), at(3), at(4), at(5)};
+    return {at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7)};
 }
 
 HistoryStore::HistoryStore(QString dbPath, int busyTimeoutMs)
@@ -228,8 +232,7 @@ bool HistoryStore::openDatabase() {
     exec(db_, "PRAGMA journal_mode = WAL");
     exec(db_, "PRAGMA synchronous = FULL");
 
-    if ((*hasTable == 0 || *version < kSchemaVersion) &&
-        !prepareSchema(static_cast<int>(*version), *hasTable != 0))
+    if ((*hasTable == 0 || *version < kSchemaVersion) && !prepareSchema(*hasTable != 0))
         return false;
     if (sqlite3_prepare_v3(db_, kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) !=
         SQLITE_OK) {
@@ -241,12 +244,17 @@ bool HistoryStore::openDatabase() {
     return true;
 }
 
-bool HistoryStore::prepareSchema(int version, bool hasTable) {
+bool HistoryStore::prepareSchema(bool hasTable) {
     const QByteArray mark = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
     bool ok = exec(db_, "BEGIN IMMEDIATE") && exec(db_, kCreateTable);
-    // Version 1 and tables made by other programs get the id column in place.
-    if (ok && hasTable && version < 2 && !hasColumn(db_, "Historial", "IdSesion"))
-        ok = exec(db_, "ALTER TABLE Historial ADD COLUMN IdSesion INTEGER");
+    // Earlier versions and tables made by other programs get the new columns in place;
+    // their rows keep their texts and have no byte counts.
+    for (const char* column : {"IdSesion", "BytesRecibidos", "BytesEnviados"}) {
+        if (!ok || !hasTable || hasColumn(db_, "Historial", column)) continue;
+        const QByteArray add =
+            QByteArray("ALTER TABLE Historial ADD COLUMN ") + column + " INTEGER";
+        ok = exec(db_, add.constData());
+    }
     ok = ok && exec(db_, kIdIndex) && exec(db_, mark.constData()) && exec(db_, "COMMIT");
     if (ok) return true;
     fail(QStringLiteral("cannot prepare %1").arg(path_));
@@ -290,10 +298,18 @@ bool HistoryStore::store(const std::vector<StoredSession>& sessions) {
     bool ok = exec(db_, "BEGIN IMMEDIATE");
     for (size_t i = 0; ok && i < sessions.size(); ++i) {
         const QStringList fields = sessions[i].record.toRow();
-        for (int c = 0; c < kFieldCount; ++c) {
+        for (int c = 0; c < kTextFields; ++c) {
             const QString& f = fields[c];
             sqlite3_bind_text16(insert_, c + 1, f.utf16(), static_cast<int>(f.size() * 2),
                                 SQLITE_STATIC);
+        }
+        for (int c = kTextFields; c < kFieldCount; ++c) {
+            bool counted = false;
+            const qulonglong bytes = fields[c].toULongLong(&counted);
+            if (counted && bytes <= static_cast<qulonglong>(INT64_MAX))
+                sqlite3_bind_int64(insert_, c + 1, static_cast<sqlite3_int64>(bytes));
+            else
+                sqlite3_bind_null(insert_, c + 1);
         }
         sqlite3_bind_int64(insert_, kFieldCount + 1, static_cast<sqlite3_int64>(sessions[i].id));
         ok = sqlite3_step(insert_) == SQLITE_DONE;

@@ -1,8 +1,8 @@
 #pragma once
 // The history of finished sessions: table `Historial` in a SQLite file, six text fields
-// in insertion order, and the id that makes storing a session twice impossible. The
-// store reopens the file after any failure, notices a file deleted or replaced under it,
-// and sets a damaged one aside; what it could not store waits in the session ledger.
+// in insertion order, the bytes received and sent, and the id that makes storing a session twice
+// impossible. The store reopens the file after any failure, notices a file deleted or replaced
+// under it, and sets a damaged one aside; what it could not store waits in the session ledger.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -16,8 +16,12 @@ namespace lt {
 
 struct SessionRecord {
     QString fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado;
+    // Bytes in decimal digits; empty for sessions stored before they were counted.
+    QString BytesRecibidos, BytesEnviados;
+    static constexpr int kColumns = 8;
     QStringList toRow() const {
-        return {fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado};
+        return {fecha, HoraInicio,     HoraFinalizacion, TiempoConexion,
+                costo, CostoAcumulado, BytesRecibidos,   BytesEnviados};
     }
     static SessionRecord fromRow(const QStringList& row);
     bool operator==(const SessionRecord&) const = default;
@@ -31,8 +35,8 @@ struct StoredSession {
 
 class HistoryStore {
   public:
-    // 2: the session id.
-    static constexpr int kSchemaVersion = 2;
+    // 2: the session id. 3: the bytes received and sent.
+    static constexpr int kSchemaVersion = 3;
     // Long enough to ride out another program reading or backing up the file, short
     // enough not to freeze the window for long.
     static constexpr int kDefaultBusyTimeoutMs = 2000;
@@ -53,7 +57,7 @@ class HistoryStore {
     // Stores the sessions in one transaction, in order; a session whose id is stored
     // already is not stored again. False (nothing stored) with the reason in error().
     bool store(const std::vector<StoredSession>& sessions);
-    // Replaces `cells` with every stored record's six texts in insertion order: what the
+    // Replaces `cells` with every stored record's texts in insertion order: what the
     // grid holds, without a record or a list per row. False on a failure.
     bool loadCells(std::vector<QString>& cells);
     // Every stored record in insertion order.
@@ -79,7 +83,7 @@ class HistoryStore {
   private:
     bool ensureOpen();
     bool openDatabase();
-    bool prepareSchema(int version, bool hasTable);
+    bool prepareSchema(bool hasTable);
     bool setAsideDamaged();
     void closeDatabase();
     bool sameFileAsOpened() const;

@@ -120,7 +120,9 @@ LedgerEntry SessionHistory::sesionEnCurso() const {
     return {estado_.IdSesion != 0 ? estado_.IdSesion : nuevoIdSesion(),
             {f.TxISFecha_Estado.text(), f.TxISHora_Estado.text(), f.TxTAHora_Estado.text(),
              f.TxTITiempoConexion_Estado.text(), f.TxCOCostoConexionActual_Estado.text(),
-             f.TxCOCostoAcumuladoDesde.text()},
+             f.TxCOCostoAcumuladoDesde.text(),
+             estado_.BytesContados ? QString::number(estado_.BytesRecibidos) : QString(),
+             estado_.BytesContados ? QString::number(estado_.BytesEnviados) : QString()},
             f.TxTiempoAcumulado_Estado.text(),
             f.TxDiasAcumuladosInterrupcionProgramada_Estado.text()};
 }

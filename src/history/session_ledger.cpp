@@ -16,7 +16,8 @@ namespace {
 constexpr char kMagic[4] = {'L', 'T', 'L', 'G'};
 constexpr int kHeaderSize = 4 + 8 + 4 + 4;  // magic, sequence, payload length, checksum
 constexpr quint16 kFormat = 1;
-constexpr int kFields = 8;  // the six texts of the record, then the period's time and hours
+// The record's six texts, the period's time and hours, then the bytes received and sent.
+constexpr int kFields = 10;
 
 std::uint32_t crc32(const char* data, qsizetype size) {
     static const auto table = [] {
@@ -74,9 +75,11 @@ void putText(QByteArray& out, const QString& s) {
 void putEntry(QByteArray& out, const LedgerEntry& e) {
     put<quint64>(out, e.id);
     put<quint16>(out, kFields);
-    for (const QString& f : e.record.toRow()) putText(out, f);
-    putText(out, e.horasAcum);
-    putText(out, e.diasAcum);
+    const SessionRecord& r = e.record;
+    for (const QString* f :
+         {&r.fecha, &r.HoraInicio, &r.HoraFinalizacion, &r.TiempoConexion, &r.costo,
+          &r.CostoAcumulado, &e.horasAcum, &e.diasAcum, &r.BytesRecibidos, &r.BytesEnviados})
+        putText(out, *f);
 }
 
 std::optional<LedgerEntry> getEntry(Reader& in) {
@@ -93,7 +96,7 @@ std::optional<LedgerEntry> getEntry(Reader& in) {
     while (texts.size() < kFields) texts << QString();
     LedgerEntry e;
     e.id = *id;
-    e.record = SessionRecord::fromRow(texts.mid(0, 6));
+    e.record = SessionRecord::fromRow(texts.mid(0, 6) << texts[8] << texts[9]);
     e.horasAcum = texts[6];
     e.diasAcum = texts[7];
     return e;

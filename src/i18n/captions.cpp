@@ -100,6 +100,10 @@ constexpr CaptionEntry kStatisticsTab[] = {
     {"CkTiempo_Estadisticas", "Time", "Tiempo"},
     {"CkCosto_Estadisticas", "Cost", "Costo"},
     {"CkCostoTotal_Estadisticas", "Total cost", "Costo total"},
+    {"OpTiempo_Estadisticas", "Time", "Tiempo"},
+    {"OpVolumen_Estadisticas", "Volume", "Volumen"},
+    {"CkRecibido_Estadisticas", "Received", "Recibido"},
+    {"CkEnviado_Estadisticas", "Sent", "Enviado"},
 };
 
 constexpr CaptionEntry kAboutTab[] = {
@@ -113,6 +117,8 @@ constexpr CaptionEntry kGrid[] = {
     {"3", kGridConnectionTime.english, kGridConnectionTime.spanish},
     {"4", kGridCost.english, kGridCost.spanish},
     {"5", kGridAccumulatedCost.english, kGridAccumulatedCost.spanish},
+    {"6", kGridReceived.english, kGridReceived.spanish},
+    {"7", kGridSent.english, kGridSent.spanish},
 };
 
 constexpr std::array<std::span<const CaptionEntry>, kTabCount> kTables{
@@ -148,8 +154,38 @@ std::span<const ToolTipEntry> toolTipTable() {
         {"TxMoneda_Configuracion",
          "Shown beside every amount on screen; never stored in the history",
          "Se muestra junto a cada importe en pantalla; nunca se guarda en el historial"},
+        {"TxVolumen_Configuracion",
+         "Bytes received and sent together, per day, week or month, in MB or GB",
+         "Bytes recibidos y enviados juntos, por día, semana o mes, en MB o GB"},
+        {"TxDiaFacturacion_Configuracion",
+         "The day (1 to 28) your provider's month starts on; 1 is the calendar month",
+         "El día (1 a 28) en que empieza el mes de su proveedor; 1 es el mes calendario"},
+        {"CkSoloAviso_Configuracion",
+         "When the allowance is used up, only say so; never end the connection",
+         "Al agotarse la cuota, solo avisar; nunca terminar la conexión"},
+        {"TxAvisos_Configuracion",
+         "Percentages of each allowance and of the budget that bring a warning, e.g. 80,95",
+         "Porcentajes de cada cuota y del presupuesto que traen un aviso, p. ej. 80,95"},
+        {"TxPresupuesto_Configuracion",
+         "Money you mean to spend per month (from the day above); it warns, it never cuts. "
+         "Empty: none",
+         "Dinero que piensa gastar por mes (desde el día de arriba); avisa, nunca corta. "
+         "Vacío: ninguno"},
     };
     return kTips;
+}
+
+std::span<const CaptionEntry> volumeCaptions() {
+    static constexpr CaptionEntry kVolume[] = {
+        {"FrVolumen_Configuracion", "Data allowance and budget", "Cuota de datos y presupuesto"},
+        {"LbVolumen_Configuracion", "Allowance:", "Cuota:"},
+        {"LbDiaFacturacion_Configuracion", "Month starts on day:", "El mes empieza el día:"},
+        {"CkSoloAviso_Configuracion", "Warn only, do not cut", "Solo avisar, no cortar"},
+        {"LbAvisos_Configuracion", "Warn at (%):", "Avisar al (%):"},
+        {"LbPresupuesto_Configuracion", "Budget per month:", "Presupuesto por mes:"},
+        {"CdAceptarVolumen_Configuracion", "Accept allowance", "Guardar cuota"},
+    };
+    return kVolume;
 }
 
 std::span<const CaptionEntry> captionTable(int tab) {

@@ -83,6 +83,8 @@ inline constexpr Bilingual kGridEndTime{"End Time:", "Hora Finalizacion:"};
 inline constexpr Bilingual kGridConnectionTime{"Connection Time:", "Tiempo Conexion:"};
 inline constexpr Bilingual kGridCost{"Cost:", "Costo:"};
 inline constexpr Bilingual kGridAccumulatedCost{"Accumulate Cost:", "Costo Acumulado"};
+inline constexpr Bilingual kGridReceived{"Received", "Recibido"};
+inline constexpr Bilingual kGridSent{"Sent", "Enviado"};
 
 // Followed by the date the accumulation started and ":".
 // The About tab's line on what the program does.
@@ -232,6 +234,8 @@ struct ToolTipEntry {
     const char* spanish;
 };
 std::span<const ToolTipEntry> toolTipTable();
+// The data allowance's controls on the Configuration tab.
+std::span<const CaptionEntry> volumeCaptions();
 
 // ---- Failures of the program's own storage -----------------------------------------
 // %1 is the reason given by the system, or the file's path.

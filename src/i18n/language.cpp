@@ -19,6 +19,9 @@ void applyCaptions(MainForm& form, int code) {
     form.LbVersion_AcercaDe.setCaption(textIn(code, kVersion) + QStringLiteral(LINKTALLY_VERSION));
     form.LbLicencia_AcercaDe.setCaption(textIn(code, kLicence));
     form.LbMoneda_Configuracion.setCaption(textIn(code, kCurrencyLabel));
+    for (const CaptionEntry& e : volumeCaptions())
+        if (auto* c = form.registry.get<CaptionedControl>(QString::fromLatin1(e.control)))
+            c->setCaption(QString::fromUtf8(pickText(code, e.english, e.spanish)));
     for (const ToolTipEntry& t : toolTipTable())
         if (Control* c = form.registry.find(QString::fromLatin1(t.control)))
             c->setToolTip(QString::fromUtf8(pickText(code, t.english, t.spanish)));

@@ -18,14 +18,14 @@ struct ConnectionState {
 };
 
 class ConnectionProbe {
-public:
+  public:
     virtual ~ConnectionProbe() = default;
     // Called once a second: must be cheap.
     virtual ConnectionState query() = 0;
 };
 
 class ConnectionCutter {
-public:
+  public:
     virtual ~ConnectionCutter() = default;
     // Ends the connections that carry the Internet link; returns how many were ended
     // (0 when there was nothing this program could end).

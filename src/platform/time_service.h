@@ -9,7 +9,7 @@
 namespace lt {
 
 class TimeSocket {
-public:
+  public:
     struct Events {
         std::function<void()> connected;
         std::function<void(const QByteArray&)> dataArrived;  // the bytes that came in
@@ -25,7 +25,7 @@ public:
 };
 
 class SystemClockSetter {
-public:
+  public:
     virtual ~SystemClockSetter() = default;
     // Sets the PC clock to this UTC instant; false with the reason when the system
     // refuses (no privilege, automatic time synchronisation on, no service).

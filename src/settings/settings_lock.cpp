@@ -30,6 +30,7 @@ std::vector<Locked> lockSet(MainForm& f) {
             {&f.CkFormatoReducido_Configuracion, true},
             {&f.CKInicioWindows_Configuracion, true},
             {&f.FrEsquemaInterrupciones_Configuracion, false},
+            {&f.FrVolumen_Configuracion, true},
             {&f.LbSesion_Estadisticas, false},
             {&f.LbDia_Estadisticas, false},
             {&f.LbSemana_Estadisticas, false},

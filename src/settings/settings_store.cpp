@@ -228,6 +228,7 @@ void SettingsStore::addOtherKeys() {
     addPair("UbicacionInicio", "Izquierda", position(f.FrChico.left, p.Izquierda));
     addPair("UbicacionInicio", "Top", position(f.FrChico.top, p.Top));
     addViewKeys();
+    addVolumeKeys();
 }
 
 void SettingsStore::removeLeftovers() {
@@ -270,6 +271,69 @@ void SettingsStore::addViewKeys() {
     add(
         "Vista", "Moneda", [&f](const Value& v) { f.TxMoneda_Configuracion.setText(text(v)); },
         [&f] { return f.TxMoneda_Configuracion.text(); });
+}
+
+void SettingsStore::addVolumeKeys() {
+    // The data allowance, its warnings and the budget, as last accepted: a section of
+    // their own, which older versions leave alone. The boxes show what was read.
+    MainForm& f = form_;
+    EstadoMonitor& e = estado_;
+    auto addKey = [this](const char* k, std::function<void(const Value&)> read,
+                         std::function<QString()> write) {
+        add("Volumen", k, std::move(read), std::move(write));
+    };
+    addKey(
+        "Periodo",
+        [&f, &e](const Value& v) {
+            const int n = strictInteger(text(v)).value_or(0);
+            e.VolPeriodo = n >= 0 && n <= 3 ? n : 0;
+            f.CbPeriodoVolumen_Configuracion.setListIndex(e.VolPeriodo);
+        },
+        [&e] { return QString::number(e.VolPeriodo); });
+    addKey(
+        "Cantidad",
+        [&f, &e](const Value& v) { f.TxVolumen_Configuracion.setText(e.VolCantidad = text(v)); },
+        [&e] { return e.VolCantidad; });
+    addKey(
+        "Unidad",
+        [&f, &e](const Value& v) {
+            e.VolUnidad =
+                text(v) == QLatin1String("MB") ? QStringLiteral("MB") : QStringLiteral("GB");
+            f.CbUnidadVolumen_Configuracion.setListIndex(e.VolUnidad == QLatin1String("MB") ? 0
+                                                                                            : 1);
+        },
+        [&e] { return e.VolUnidad; });
+    addKey(
+        "DiaFacturacion",
+        [&f, &e](const Value& v) {
+            const int n = strictInteger(text(v)).value_or(1);
+            e.DiaFacturacion = n >= 1 && n <= 28 ? n : 1;
+            f.TxDiaFacturacion_Configuracion.setText(QString::number(e.DiaFacturacion));
+        },
+        [&e] { return QString::number(e.DiaFacturacion); });
+    addKey(
+        "SoloAviso",
+        [&f, &e](const Value& v) {
+            e.VolSoloAviso = text(v) == QLatin1String("1");
+            f.CkSoloAviso_Configuracion.setValue(e.VolSoloAviso ? 1 : 0);
+        },
+        [&e] { return QString::number(e.VolSoloAviso ? 1 : 0); });
+    addKey(
+        "Avisos",
+        [&f, &e](const Value& v) {
+            e.Avisos = v ? text(v) : QStringLiteral("80,95");
+            f.TxAvisos_Configuracion.setText(e.Avisos);
+        },
+        [&e] { return e.Avisos; });
+    addKey(
+        "Presupuesto",
+        [&f, &e](const Value& v) {
+            f.TxPresupuesto_Configuracion.setText(e.Presupuesto = text(v));
+        },
+        [&e] { return e.Presupuesto; });
+    addKey(
+        "AvisosDados", [&e](const Value& v) { e.AvisosDados = text(v); },
+        [&e] { return e.AvisosDados; });
 }
 
 void SettingsStore::LeerINI() {

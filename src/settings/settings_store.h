@@ -54,6 +54,7 @@ class SettingsStore {
     void addTariffKeys();
     void addOtherKeys();
     void addViewKeys();
+    void addVolumeKeys();
     void add(const char* section, const char* key,
              std::function<void(const std::optional<QString>&)> read,
              std::function<QString()> write);

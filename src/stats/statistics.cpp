@@ -23,6 +23,11 @@ namespace {
 constexpr int kStatisticsTab = 3;
 constexpr int kRed = 255;
 constexpr int kBlack = 0;
+constexpr int kReceivedColumn = 6;
+constexpr int kSentColumn = 7;
+
+// %1 the unit the axis counts in.
+constexpr Bilingual kVolumeAxis{"Volume [%1]", "Volumen [%1]"};
 
 long long durationOf(const QString& text) {
     return parseDurationSeconds(text).value_or(0);
@@ -52,6 +57,37 @@ double moneyOf(const QString& text) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     return static_cast<double>(digits) / kPowers[std::max(decimals, 0)];
+}
+
+// A grid without the byte columns (one filled before they existed) counts none.
+std::optional<std::int64_t> receivedOf(const Grid& grid, int row) {
+    return grid.columns() > kReceivedColumn ? bytesOf(grid.cell(row, kReceivedColumn))
+                                            : std::nullopt;
+}
+
+std::optional<std::int64_t> sentOf(const Grid& grid, int row) {
+    return grid.columns() > kSentColumn ? bytesOf(grid.cell(row, kSentColumn)) : std::nullopt;
+}
+
+// A group's count stays none until one of its sessions has one; years of heavy use stop
+// at the largest count rather than wrap.
+void addBytes(std::optional<std::int64_t>& sum, std::optional<std::int64_t> bytes) {
+    if (!bytes) return;
+    const std::int64_t before = sum.value_or(0);
+    sum = *bytes > std::numeric_limits<std::int64_t>::max() - before
+              ? std::numeric_limits<std::int64_t>::max()
+              : before + *bytes;
+}
+
+QString bytesText(const std::optional<std::int64_t>& bytes) {
+    return bytes ? QString::number(*bytes) : QString();
+}
+
+double largestBytes(const std::vector<ChartPoint>& points) {
+    std::int64_t largest = 0;
+    for (const ChartPoint& p : points)
+        largest = std::max({largest, p.received.value_or(0), p.sent.value_or(0)});
+    return static_cast<double>(largest);
 }
 
 // "28/12 14:30": day/month and hours:minutes of a session.
@@ -134,6 +170,19 @@ QString groupLabel(Periodo periodo, long long key) {
 
 }  // namespace
 
+std::optional<std::int64_t> bytesOf(const QString& text) {
+    // 18 digits stay below the largest count whatever they are.
+    constexpr qsizetype kMostDigits = 18;
+    if (text.isEmpty() || text.size() > kMostDigits) return std::nullopt;
+    std::int64_t value = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
 std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
     std::vector<GrupoSesiones> groups;
     struct Bounds {
@@ -156,7 +205,8 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
         if (periodo == Periodo::Sesion) {
             if (!strictDate(dateText)) continue;
             groups.push_back({sessionLabel(dateText, grid.cell(r, 1)), durationOf(grid.cell(r, 3)),
-                              moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5))});
+                              moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)),
+                              receivedOf(grid, r), sentOf(grid, r)});
             continue;
         }
 
@@ -192,6 +242,8 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
         GrupoSesiones& g = groups[current];
         g.seconds += durationOf(grid.cell(r, 3));
         g.cost += moneyOf(grid.cell(r, 4));
+        addBytes(g.received, receivedOf(grid, r));
+        addBytes(g.sent, sentOf(grid, r));
         const Moment when{lastDay, startSecond(grid.cell(r, 1))};
         if (when >= bounds[current].last) {
             bounds[current].last = when;
@@ -218,9 +270,10 @@ std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
     for (int r = 0; r < rows; ++r) {
         const QString& date = grid.cell(r, 0);
         const QString& start = grid.cell(r, 1);
-        points.push_back(
-            {sessionLabel(date, start), static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
-             moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)), date + QLatin1Char(' ') + start});
+        points.push_back({sessionLabel(date, start),
+                          static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
+                          moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)),
+                          date + QLatin1Char(' ') + start, receivedOf(grid, r), sentOf(grid, r)});
     }
     return points;
 }
@@ -229,8 +282,8 @@ std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos)
     std::vector<ChartPoint> points;
     points.reserve(grupos.size());
     for (const GrupoSesiones& g : grupos)
-        points.push_back(
-            {g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost, g.label});
+        points.push_back({g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost,
+                          g.label, g.received, g.sent});
     return points;
 }
 
@@ -257,7 +310,16 @@ AxisScale niceScale(double largest, double finest) {
 }
 
 Statistics::Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks)
-    : form_(form), estado_(estado), hooks_(std::move(hooks)) {}
+    : form_(form), estado_(estado), hooks_(std::move(hooks)) {
+    const std::vector<OptionButton*> measures = {&form_.OpTiempo_Estadisticas,
+                                                 &form_.OpVolumen_Estadisticas};
+    for (OptionButton* o : measures) o->setGroup(measures);
+    form_.CkRecibido_Estadisticas.setValue(1);
+    form_.CkEnviado_Estadisticas.setValue(1);
+    form_.OpTiempo_Estadisticas.setValue(true);
+    form_.CkRecibido_Estadisticas.setVisible(false);
+    form_.CkEnviado_Estadisticas.setVisible(false);
+}
 
 bool Statistics::disponibilidad() {
     const bool available = estado_.CantidadSesiones != 0;
@@ -300,7 +362,11 @@ void Statistics::graficaAgrupada(Periodo p) {
         cells.push_back(formatDurationSeconds(g.seconds));
         cells.push_back(formatMoney(g.cost));
         cells.push_back(formatMoney(g.totalCost));
-        for (int c = 6; c < grid.columns(); ++c) cells.emplace_back();
+        if (grid.columns() > kSentColumn) {
+            cells.push_back(bytesText(g.received));
+            cells.push_back(bytesText(g.sent));
+        }
+        for (int c = kSentColumn + 1; c < grid.columns(); ++c) cells.emplace_back();
     }
     grid.setCells(std::move(cells));
     if (hooks_.grillaReemplazada) hooks_.grillaReemplazada();
@@ -313,20 +379,42 @@ void Statistics::graficaAgrupada(Periodo p) {
 void Statistics::AjusteValorEjesGrafica() {
     // Each series has an axis of its own: beside a growing total, a session's cost
     // would not show.
+    Chart& chart = form_.Grafica_Estadisticas;
     double minutes = 0, cost = 0, totalCost = 0;
-    for (const ChartPoint& p : form_.Grafica_Estadisticas.points()) {
+    for (const ChartPoint& p : chart.points()) {
         minutes = std::max(minutes, p.minutes);
         cost = std::max(cost, p.cost);
         totalCost = std::max(totalCost, p.totalCost);
     }
-    form_.Grafica_Estadisticas.setAxes(
-        {niceScale(minutes, 1), niceScale(cost, 0.01), niceScale(totalCost, 0.01)});
-    form_.LbTiempos_Estadisticas.setCaption(textIn(estado_.CodigoIdioma, kChartTimeAxis));
+    // Volume in the unit that reads from 1 to 999, in tenths at the finest, as bytes are
+    // written elsewhere.
+    const double bytes = largestBytes(chart.points());
+    const VolumeUnit unit = VolumeUnit::fitting(bytes);
+    chart.setAxes({niceScale(minutes, 1), niceScale(cost, 0.01), niceScale(totalCost, 0.01)},
+                  niceScale(bytes / unit.bytes(), unit.power == 0 ? 1 : 0.1), unit);
+    form_.LbTiempos_Estadisticas.setCaption(leftAxisCaption());
 }
 
 void Statistics::traducirGrafica() {
-    form_.LbTiempos_Estadisticas.setCaption(textIn(estado_.CodigoIdioma, kChartTimeAxis));
+    form_.LbTiempos_Estadisticas.setCaption(leftAxisCaption());
     form_.Grafica_Estadisticas.languageChanged();
+}
+
+QString Statistics::leftAxisCaption() const {
+    const Chart& chart = form_.Grafica_Estadisticas;
+    if (chart.measure() == Chart::Measure::Time)
+        return textIn(estado_.CodigoIdioma, kChartTimeAxis);
+    return textIn(estado_.CodigoIdioma, kVolumeAxis).arg(chart.volumeUnit().symbol());
+}
+
+void Statistics::mostrarMagnitud(Chart::Measure m) {
+    const bool volume = m == Chart::Measure::Volume;
+    form_.Grafica_Estadisticas.setMeasure(m);
+    // The series boxes follow what is drawn: time's, or received and sent.
+    form_.CkTiempo_Estadisticas.setVisible(!volume);
+    form_.CkRecibido_Estadisticas.setVisible(volume);
+    form_.CkEnviado_Estadisticas.setVisible(volume);
+    form_.LbTiempos_Estadisticas.setCaption(leftAxisCaption());
 }
 
 void Statistics::LbPeriodo_Click(Periodo p) {
@@ -365,10 +453,19 @@ void Statistics::OpLineal_Estadisticas_Click() {
     form_.Grafica_Estadisticas.setType(Chart::Type::Lines);
 }
 
+void Statistics::OpTiempo_Estadisticas_Click() {
+    mostrarMagnitud(Chart::Measure::Time);
+}
+
+void Statistics::OpVolumen_Estadisticas_Click() {
+    mostrarMagnitud(Chart::Measure::Volume);
+}
+
 void Statistics::CkSerie_Click(int series) {
     const CheckBox* boxes[] = {&form_.CkTiempo_Estadisticas, &form_.CkCosto_Estadisticas,
-                               &form_.CkCostoTotal_Estadisticas};
-    if (series < 1 || series > 3) return;
+                               &form_.CkCostoTotal_Estadisticas, &form_.CkRecibido_Estadisticas,
+                               &form_.CkEnviado_Estadisticas};
+    if (series < 1 || series > Chart::kSeries) return;
     const int value = boxes[series - 1]->value();
     if (value == 0 || value == 1) form_.Grafica_Estadisticas.setSeriesVisible(series, value == 1);
 }

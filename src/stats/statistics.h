@@ -1,10 +1,12 @@
 #pragma once
-// The statistics tab: time and cost of the stored sessions charted per session, day,
-// week or month. The grouped charts write their group rows into the history grid,
+// The statistics tab: time, cost and bytes of the stored sessions charted per session,
+// day, week or month. The grouped charts write their group rows into the history grid,
 // which shows them until the history is next loaded.
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/chart.h"
@@ -23,10 +25,17 @@ struct GrupoSesiones {
     long long seconds = 0;  // the sessions' durations added up, whole hours carried
     double cost = 0;        // the sessions' costs added up
     double totalCost = 0;   // the accumulated cost of the group's last session
+    // The bytes of the group's sessions added up; none when no session had them counted.
+    std::optional<std::int64_t> received{};
+    std::optional<std::int64_t> sent{};
 };
 
+// A stored byte count: decimal digits only. Empty (a session stored before bytes were
+// counted) or anything else is none.
+std::optional<std::int64_t> bytesOf(const QString& text);
+
 // The rows of the history grid grouped by period; rows whose date cannot be read are
-// left out. Works on the six texts of each row, in the grid's order.
+// left out. Works on the texts of each row, in the grid's order.
 std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo);
 // The chart points: one per session ("dd/MM hh:mm" labels) or one per group.
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid);
@@ -58,11 +67,16 @@ class Statistics {
     void LbPeriodo_DblClick(Periodo p);  // chart only
     void OpBarras_Estadisticas_Click();
     void OpLineal_Estadisticas_Click();
-    void CkSerie_Click(int series);  // 1 time, 2 cost, 3 total cost
+    // Time, or the bytes received and sent, on the left axis.
+    void OpTiempo_Estadisticas_Click();
+    void OpVolumen_Estadisticas_Click();
+    void CkSerie_Click(int series);  // 1 time, 2 cost, 3 total cost, 4 received, 5 sent
 
   private:
     void graficaAgrupada(Periodo p);
     bool disponibilidad();
+    void mostrarMagnitud(Chart::Measure m);
+    QString leftAxisCaption() const;
 
     MainForm& form_;
     EstadoMonitor& estado_;

@@ -6,6 +6,7 @@
 
 #include "core/clock.h"
 #include "core/timer_driver.h"
+#include "platform/desktop_notifier.h"
 #include "platform/file_system.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/termination_signals.h"
@@ -49,6 +50,10 @@ Application::Application(PlatformParts parts, QObject* parent)
     logic_.setAutostart(parts_.autostart, parts_.executablePath);
     window_ = std::make_unique<MainWindow>(logic_, parts_.trayAvailable);
     messageBox_->setWindow(window_.get());
+    if (parts_.counters)
+        logic_.setVolumeServices(*parts_.counters, [this](const Notification& n) { warn(n); });
+    else
+        logic_.setVolumeServices(noCounters_, [this](const Notification& n) { warn(n); });
     connect(window_.get(), &MainWindow::quitRequested, this, &Application::finish);
     connect(window_.get(), &MainWindow::quitFromTrayRequested, this, [this] {
         if (logic_.Salir() == CloseDecision::QuitProgram)
@@ -71,6 +76,12 @@ void Application::buildWindowsOnDemand() {
         if (!dialogo_ && logic_.form().Dialogo.window.visible)
             dialogo_ = std::make_unique<MessageWindowView>(logic_.form().Dialogo);
     });
+}
+
+void Application::warn(const Notification& n) {
+    // The tray's balloon where no notification service answers.
+    if (!parts_.notifier || !parts_.notifier->notify(n.title, n.body))
+        window_->notify(n.title, n.body);
 }
 
 void Application::installSettings() {

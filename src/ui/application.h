@@ -17,6 +17,8 @@ class Clock;
 class CompactWindowView;
 class ConnectionCutter;
 class ConnectionProbe;
+class DesktopNotifier;
+class TrafficCounters;
 class MainWindow;
 class MessageWindowView;
 class QtMessageBox;
@@ -40,6 +42,10 @@ struct PlatformParts {
     QString localeName;
     // A tray shows the program's icon (minimising hides the window behind it).
     bool trayAvailable = false;
+    // The byte counters of the links, and the desktop's notifications; none counts no
+    // bytes and warns through the tray.
+    TrafficCounters* counters = nullptr;
+    DesktopNotifier* notifier = nullptr;
 };
 
 class Application : public QObject {
@@ -69,10 +75,12 @@ class Application : public QObject {
 
   private:
     void installSettings();
+    void warn(const Notification& n);
     void buildWindowsOnDemand();
     void finish();
 
     PlatformParts parts_;
+    NoTrafficCounters noCounters_;
     std::unique_ptr<QtMessageBox> messageBox_;
     Configuracion logic_;
     std::unique_ptr<TerminationSignals> termination_;

@@ -23,6 +23,7 @@
 
 #include "i18n/captions.h"
 #include "platform/durable_file.h"
+#include "volume/byte_units.h"
 
 #include "ui/mnemonics.h"
 
@@ -33,13 +34,38 @@ namespace {
 constexpr qsizetype kLabelsShown = 8;
 // The share of a category its bars take: the rest is the gap that tells one from the next.
 constexpr qreal kBarWidth = 0.8;
+constexpr size_t kVolumeAxis = 3;
 
-double valueOf(const ChartPoint& p, int series) {
-    return series == 0 ? p.minutes : series == 1 ? p.cost : p.totalCost;
+// Received and sent, by series.
+constexpr Bilingual kVolumeSeries[] = {{"Received", "Recibido"}, {"Sent", "Enviado"}};
+// %1 the point's label, %2 the amount in units.
+constexpr Bilingual kVolumeTip[] = {{"%1 — Received: %2", "%1 — Recibido: %2"},
+                                    {"%1 — Sent: %2", "%1 — Enviado: %2"}};
+constexpr Bilingual kNotCounted{"not counted", "sin contar"};
+constexpr Bilingual kCsvBytes[] = {{"bytes_received", "bytes_recibidos"},
+                                   {"bytes_sent", "bytes_enviados"}};
+
+// Series by index from 0: time, cost, total cost, received, sent.
+size_t axisOf(size_t s) {
+    return std::min(s, kVolumeAxis);
 }
 
-QString formatValue(double value, int series) {
-    return QString::number(value, 'f', series == 0 ? 0 : 2);
+bool isVolume(size_t s) {
+    return s >= kVolumeAxis;
+}
+
+// In the chart, left to right within a category: what the left axis shows, then the costs.
+std::vector<size_t> seriesOrder(Chart::Measure m) {
+    if (m == Chart::Measure::Volume) return {3, 4, 1, 2};
+    return {0, 1, 2};
+}
+
+QString formatValue(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+
+QString bytesField(const std::optional<std::int64_t>& bytes) {
+    return bytes ? QString::number(*bytes) : QString();
 }
 
 QString csvField(const QString& s) {
@@ -96,16 +122,18 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
     small.setPointSizeF(small.pointSizeF() * 0.8);
     categories_->setLabelsFont(small);
     chart_->addAxis(categories_, Qt::AlignBottom);
-    for (int s = 0; s < 3; ++s) {
-        axes_[s] = new QValueAxis();
-        axes_[s]->setTickType(QValueAxis::TicksDynamic);
-        axes_[s]->setTickAnchor(0);
-        axes_[s]->setTruncateLabels(false);  // a crowded right side elides whole figures
-        axes_[s]->setTitleFont(small);
-        axes_[s]->setGridLineVisible(s == 0);  // three grids that do not meet are noise
-        chart_->addAxis(axes_[s], s == 0 ? Qt::AlignLeft : Qt::AlignRight);
+    for (size_t a = 0; a < axes_.size(); ++a) {
+        axes_[a] = new QValueAxis();
+        axes_[a]->setTickType(QValueAxis::TicksDynamic);
+        axes_[a]->setTickAnchor(0);
+        axes_[a]->setTruncateLabels(false);  // a crowded right side elides whole figures
+        axes_[a]->setTitleFont(small);
+        axes_[a]->setGridLineVisible(false);  // applyType gives one axis the grid
+        const bool left = a == 0 || a == kVolumeAxis;
+        chart_->addAxis(axes_[a], left ? Qt::AlignLeft : Qt::AlignRight);
     }
-    for (int s = 0; s < 3; ++s) {
+    for (size_t s = 0; s < bars_.size(); ++s) {
+        const int series = static_cast<int>(s);
         // Qt sets bar series side by side in a category, each on its own value axis.
         bars_[s] = new QBarSeries();
         bars_[s]->setBarWidth(kBarWidth);
@@ -113,23 +141,28 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
         set->setPen(Qt::NoPen);  // the theme's white outline would cover narrow bars
         bars_[s]->append(set);
         connect(set, &QBarSet::hovered, this,
-                [this, s](bool on, int index) { showPointTip(s, index, on); });
+                [this, series](bool on, int index) { showPointTip(series, index, on); });
         lines_[s] = new QLineSeries();
         lines_[s]->setPointsVisible(true);
-        connect(lines_[s], &QLineSeries::hovered, this, [this, s](const QPointF& p, bool on) {
-            showPointTip(s, static_cast<int>(std::lround(p.x())), on);
+        connect(lines_[s], &QLineSeries::hovered, this, [this, series](const QPointF& p, bool on) {
+            showPointTip(series, static_cast<int>(std::lround(p.x())), on);
         });
-        for (QAbstractSeries* series :
+        // All in at first, so that the theme gives each its own colour.
+        for (QAbstractSeries* added :
              {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
-            chart_->addSeries(series);
-            series->attachAxis(categories_);
-            series->attachAxis(axes_[s]);
+            chart_->addSeries(added);
+            added->attachAxis(categories_);
+            added->attachAxis(axes_[axisOf(s)]);
         }
     }
-    // Lines and axes take the colours of the bars, so an axis is read by its colour.
-    for (int s = 0; s < 3; ++s) {
-        const QColor colour = bars_[s]->barSets()[0]->color();
+    // Lines take the colours of the bars, kept when a series leaves the chart and comes
+    // back; an axis of one series takes its colour, so that it is read by it.
+    for (size_t s = 0; s < bars_.size(); ++s) {
+        QBarSet* set = bars_[s]->barSets()[0];
+        const QColor colour = set->color();
+        set->setColor(colour);
         lines_[s]->setColor(colour);
+        if (isVolume(s)) continue;
         axes_[s]->setLabelsColor(colour);
         axes_[s]->setTitleBrush(colour);
         axes_[s]->setLinePenColor(colour);
@@ -153,6 +186,9 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
             case Chart::Change::SeriesVisibility:
                 applyType();
                 break;
+            case Chart::Change::Measure:
+                applyMeasure();
+                break;
             case Chart::Change::Axes:
                 applyAxes();
                 break;
@@ -161,6 +197,7 @@ ChartView::ChartView(Chart& model, std::function<int()> language, QWidget* paren
                 break;
         }
     });
+    applyMeasure();
     rebuild();
 }
 
@@ -175,12 +212,13 @@ QString ChartView::inLanguage(const Bilingual& text) const {
 }
 
 void ChartView::applyNames() {
-    for (int s = 0; s < 3; ++s) {
-        const QString name = inLanguage(kChartSeries[s]);
+    for (size_t s = 0; s < bars_.size(); ++s) {
+        const QString name =
+            inLanguage(isVolume(s) ? kVolumeSeries[s - kVolumeAxis] : kChartSeries[s]);
         bars_[s]->barSets()[0]->setLabel(name);
         lines_[s]->setName(name);
-        // The time axis is named by the caption beside the chart.
-        if (s > 0) axes_[s]->setTitleText(name);
+        // The left axis is named by the caption beside the chart.
+        if (s == 1 || s == 2) axes_[s]->setTitleText(name);
     }
     if (saveImage_)
         saveImage_->setText(withMnemonic(kSaveImageButton, inLanguage(kChartSaveImage)));
@@ -205,20 +243,21 @@ void ChartView::fillWindow() {
     const int first = scroll_->value();
     const int last = std::min(static_cast<int>(points.size()), first + kPointsShown);
     QStringList labels;
-    QList<qreal> values[3];
-    QList<QPointF> linePoints[3];
+    std::array<QList<qreal>, Chart::kSeries> values;
+    std::array<QList<QPointF>, Chart::kSeries> linePoints;
     for (int i = first; i < last; ++i) {
         const ChartPoint& p = points[static_cast<size_t>(i)];
         labels << p.label;
-        for (int s = 0; s < 3; ++s) {
-            values[s] << valueOf(p, s);
-            linePoints[s] << QPointF(i - first, valueOf(p, s));
+        for (size_t s = 0; s < values.size(); ++s) {
+            const double value = model_.value(p, static_cast<int>(s) + 1);
+            values[s] << value;
+            linePoints[s] << QPointF(i - first, value);
         }
     }
     shortenLabels(labels);
     categories_->clear();
     categories_->append(labels);
-    for (int s = 0; s < 3; ++s) {
+    for (size_t s = 0; s < bars_.size(); ++s) {
         QBarSet* set = bars_[s]->barSets()[0];
         set->remove(0, set->count());
         set->append(values[s]);
@@ -227,19 +266,41 @@ void ChartView::fillWindow() {
     applyType();
 }
 
+void ChartView::applyMeasure() {
+    const Chart::Measure measure = model_.measure();
+    if (measureShown_ == measure) return;
+    measureShown_ = measure;
+    // Qt gives every bar series in the chart a place in each category, drawn or not: the
+    // other measure's series leave the chart rather than leave gaps. Out of it they are
+    // this view's to delete.
+    for (size_t s = 0; s < bars_.size(); ++s)
+        for (QAbstractSeries* series :
+             {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])})
+            if (series->chart()) {
+                chart_->removeSeries(series);
+                series->setParent(this);
+            }
+    for (const size_t s : seriesOrder(measure))
+        for (QAbstractSeries* series :
+             {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
+            chart_->addSeries(series);
+            series->attachAxis(categories_);
+            series->attachAxis(axes_[axisOf(s)]);
+        }
+    applyType();
+}
+
 void ChartView::applyType() {
     const bool barsShown = model_.type() == Chart::Type::Bars;
     QLegend* legend = chart_->legend();
-    bool gridTaken = false;
-    for (int s = 0; s < 3; ++s) {
-        const bool shown = model_.seriesVisible(s + 1);
+    std::array<bool, 4> axisShown{};
+    for (size_t s = 0; s < bars_.size(); ++s) {
+        const bool shown = model_.seriesShown(static_cast<int>(s) + 1);
         bars_[s]->setVisible(barsShown && shown);
         lines_[s]->setVisible(!barsShown && shown);
-        axes_[s]->setVisible(shown);
-        axes_[s]->setGridLineVisible(shown && !gridTaken);
-        gridTaken = gridTaken || shown;
+        axisShown[axisOf(s)] = axisShown[axisOf(s)] || shown;
         // Qt shows and hides a series' markers with the series: the legend keeps one entry
-        // per series, of the kind drawn, greyed while the series is off.
+        // per series of the measure, of the kind drawn, greyed while the series is off.
         for (QAbstractSeries* series :
              {static_cast<QAbstractSeries*>(bars_[s]), static_cast<QAbstractSeries*>(lines_[s])}) {
             for (QLegendMarker* m : legend->markers(series)) {
@@ -248,26 +309,40 @@ void ChartView::applyType() {
             }
         }
     }
+    // Grids that do not meet are noise: the left axis draws one, or the first cost axis.
+    bool gridTaken = false;
+    for (const size_t a : {kVolumeAxis, size_t{0}, size_t{1}, size_t{2}}) {
+        axes_[a]->setVisible(axisShown[a]);
+        axes_[a]->setGridLineVisible(axisShown[a] && !gridTaken);
+        gridTaken = gridTaken || axisShown[a];
+    }
 }
 
 void ChartView::applyAxes() {
-    for (int s = 0; s < 3; ++s) {
-        const AxisScale& scale = model_.axis(s + 1);
+    for (size_t a = 0; a < axes_.size(); ++a) {
+        const AxisScale& scale =
+            model_.axis(a == kVolumeAxis ? Chart::kReceived : static_cast<int>(a) + 1);
         const double step = scale.step > 0 ? scale.step : 1.0;
         const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-        axes_[s]->setRange(0, scale.max > 0 ? scale.max : step);
-        axes_[s]->setTickInterval(step);
-        axes_[s]->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+        axes_[a]->setRange(0, scale.max > 0 ? scale.max : step);
+        axes_[a]->setTickInterval(step);
+        axes_[a]->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
     }
 }
 
 QString ChartView::pointText(int series, int point) const {
     const auto& points = model_.points();
-    if (series < 1 || series > 3 || point < 0 || point >= static_cast<int>(points.size()))
+    if (series < 1 || series > Chart::kSeries || point < 0 ||
+        point >= static_cast<int>(points.size()))
         return {};
     const ChartPoint& p = points[static_cast<size_t>(point)];
+    if (series >= Chart::kReceived) {
+        const auto& bytes = series == Chart::kReceived ? p.received : p.sent;
+        return inLanguage(kVolumeTip[series - Chart::kReceived])
+            .arg(p.label, bytes ? formatBytes(*bytes) : inLanguage(kNotCounted));
+    }
     return inLanguage(kChartPointTip[series - 1])
-        .arg(p.label, formatValue(valueOf(p, series - 1), series - 1));
+        .arg(p.label, formatValue(model_.value(p, series), series == 1 ? 0 : 2));
 }
 
 void ChartView::showPointTip(int series, int shownIndex, bool on) {
@@ -290,11 +365,15 @@ bool ChartView::savePng(const QString& path, QString* error) const {
 }
 
 bool ChartView::saveCsv(const QString& path, QString* error) const {
-    QString out = QStringLiteral("date,minutes,cost,total_cost\n");
+    // Every column whatever is drawn; bytes whole, empty where not counted. The first
+    // four names stay as scripts reading older files know them.
+    QString out = QStringLiteral("date,minutes,cost,total_cost,") + inLanguage(kCsvBytes[0]) +
+                  QLatin1Char(',') + inLanguage(kCsvBytes[1]) + QLatin1Char('\n');
     for (const ChartPoint& p : model_.points())
         out += csvField(p.date.isEmpty() ? p.label : p.date) + QLatin1Char(',') +
-               formatValue(p.minutes, 0) + QLatin1Char(',') + formatValue(p.cost, 1) +
-               QLatin1Char(',') + formatValue(p.totalCost, 2) + QLatin1Char('\n');
+               formatValue(p.minutes, 0) + QLatin1Char(',') + formatValue(p.cost, 2) +
+               QLatin1Char(',') + formatValue(p.totalCost, 2) + QLatin1Char(',') +
+               bytesField(p.received) + QLatin1Char(',') + bytesField(p.sent) + QLatin1Char('\n');
     return writeFile(path, out.toUtf8(), error);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
-// Draws the statistics chart with Qt Charts: bars or lines, time on the left axis, cost
-// and total cost each on an axis of its own on the right. With years of history it shows
-// the points that fit, the newest at the right, and a scroll bar goes back through the
-// rest. The tab's save buttons (or a right click) save the picture as PNG or the table
-// behind it as CSV.
+// Draws the statistics chart with Qt Charts: bars or lines, time or the bytes received
+// and sent on the left axis, cost and total cost each on an axis of its own on the right.
+// With years of history it shows the points that fit, the newest at the right, and a
+// scroll bar goes back through the rest. The tab's save buttons (or a right click) save
+// the picture as PNG or the table behind it as CSV.
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <optional>
 
 #include "core/chart.h"
 
@@ -42,7 +44,8 @@ class ChartView : public QWidget {
     void saveData();
     // The first point shown (the window of points that fit).
     int firstShown() const;
-    // What the pointer over a point of a series (1 time, 2 cost, 3 total cost) shows.
+    // What the pointer over a point of a series (1 time, 2 cost, 3 total cost, 4 received,
+    // 5 sent) shows.
     QString pointText(int series, int point) const;
     QChart* chart() const { return chart_; }
 
@@ -51,10 +54,11 @@ class ChartView : public QWidget {
 
   private:
     QString inLanguage(const Bilingual& text) const;
-    void applyNames();  // series, axes and buttons in the current language
-    void rebuild();     // new data: the window goes to the newest points
-    void fillWindow();  // the points of the current window into the series
-    void applyType();   // also the series shown, their axes and the legend
+    void applyNames();    // series, axes and buttons in the current language
+    void rebuild();       // new data: the window goes to the newest points
+    void fillWindow();    // the points of the current window into the series
+    void applyMeasure();  // the series of the measure into the chart, the others out
+    void applyType();     // also the series shown, their axes and the legend
     void applyAxes();
     void showPointTip(int series, int shownIndex, bool on);
     void askPathAndSave(const QString& name, const QString& filter,
@@ -67,9 +71,11 @@ class ChartView : public QWidget {
     QChartView* view_ = nullptr;
     QScrollBar* scroll_ = nullptr;
     QBarCategoryAxis* categories_ = nullptr;
-    QValueAxis* axes_[3] = {};
-    QBarSeries* bars_[3] = {};
-    QLineSeries* lines_[3] = {};
+    // Time, cost, total cost, volume; received and sent share the last.
+    std::array<QValueAxis*, 4> axes_{};
+    std::array<QBarSeries*, Chart::kSeries> bars_{};
+    std::array<QLineSeries*, Chart::kSeries> lines_{};
+    std::optional<Chart::Measure> measureShown_;
     QPushButton* saveImage_ = nullptr;
     QPushButton* saveData_ = nullptr;
 };

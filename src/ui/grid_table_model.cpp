@@ -1,5 +1,7 @@
 #include "ui/grid_table_model.h"
 
+#include "volume/byte_units.h"
+
 namespace lt {
 
 GridTableModel::GridTableModel(Grid& grid, QObject* parent)
@@ -42,8 +44,16 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= grid_.rowCount() || index.column() >= grid_.columns())
         return {};
-    if (role == Qt::DisplayRole)
-        return grid_.cell(index.row(), index.column()) + grid_.columnSuffix(index.column());
+    if (role == Qt::DisplayRole) {
+        const QString& text = grid_.cell(index.row(), index.column());
+        if (grid_.columnFormat(index.column()) == Grid::CellFormat::Bytes) {
+            // Sessions from before bytes were counted show nothing.
+            bool counted = false;
+            const qlonglong bytes = text.toLongLong(&counted);
+            return counted ? formatBytes(bytes) : QString();
+        }
+        return text + grid_.columnSuffix(index.column());
+    }
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
 }

@@ -9,8 +9,10 @@
 #include "platform/file_locations.h"
 #include "platform/linux/boot_clock.h"
 #include "platform/linux/display_platform.h"
+#include "platform/linux/freedesktop_notifier.h"
 #include "platform/linux/linux_connection_cutter.h"
 #include "platform/linux/linux_connection_probe.h"
+#include "platform/linux/linux_traffic_counters.h"
 #include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
 #include "platform/linux/xdg_autostart.h"
@@ -38,9 +40,11 @@ int main(int argc, char* argv[]) {
     lt::LinuxClockSetter clockSetter(QDBusConnection::systemBus());
     lt::XdgAutostart autostart;
     lt::QtTimerDriver timers;
+    lt::LinuxTrafficCounters counters(probe);
+    lt::FreedesktopNotifier notifier(QDBusConnection::sessionBus());
     lt::Application app({clock, probe, cutter, timeSocket, clockSetter, autostart, timers, files,
                          QCoreApplication::applicationFilePath(), QLocale::system().name(),
-                         QSystemTrayIcon::isSystemTrayAvailable()});
+                         QSystemTrayIcon::isSystemTrayAvailable(), &counters, &notifier});
     QObject::connect(&app, &lt::Application::finished, &qapp, &QCoreApplication::exit);
     if (!app.start()) return 0;
     return QApplication::exec();

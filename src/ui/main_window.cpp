@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -15,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "i18n/captions.h"
 #include "ui/chart_view.h"
@@ -247,7 +250,12 @@ void MainWindow::bindTray() {
     tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
     TrayState& state = logic_.form().Systray;
     auto sync = [this, &state] {
-        tray_->setToolTip(state.tip);
+        tray_->setToolTip(state.extra.isEmpty() ? state.tip
+                                                : state.tip + QLatin1Char('\n') + state.extra);
+        if (state.ring != ringShown_) {
+            ringShown_ = state.ring;
+            tray_->setIcon(state.ring < 0 ? windowIcon() : iconWithRing(windowIcon(), state.ring));
+        }
         tray_->setVisible(state.visible && trayAvailable_);
     };
     subscriptions_.push_back(state.changed.subscribe(sync));
@@ -271,6 +279,28 @@ void MainWindow::bindTray() {
     sync();
 }
 
+QIcon MainWindow::iconWithRing(const QIcon& base, double used) {
+    // The allowance used, clockwise from the top: green, then amber, red once nearly gone.
+    constexpr int kSize = 64;
+    QPixmap pixmap = base.pixmap(kSize, kSize);
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(kSize, kSize);
+        pixmap.fill(Qt::transparent);
+    }
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF ring(5, 5, kSize - 10, kSize - 10);
+    painter.setPen(QPen(QColor(0, 0, 0, 90), 8));
+    painter.drawEllipse(ring);
+    const QColor colour = used >= 0.95  ? QColor(0xd0, 0x30, 0x30)
+                          : used >= 0.8 ? QColor(0xe0, 0x9a, 0x20)
+                                        : QColor(0x2e, 0xa0, 0x4a);
+    painter.setPen(QPen(colour, 8, Qt::SolidLine, Qt::FlatCap));
+    painter.drawArc(ring, 90 * 16, -static_cast<int>(std::lround(used * 360 * 16)));
+    painter.end();
+    return QIcon(pixmap);
+}
+
 void MainWindow::translateTrayMenu() {
     const int code = logic_.estado().CodigoIdioma;
     const auto actions = trayMenu_->actions();
@@ -279,7 +309,11 @@ void MainWindow::translateTrayMenu() {
 }
 
 void MainWindow::notify(const QString& text) {
-    if (trayAvailable_) tray_->showMessage(QStringLiteral("LinkTally"), text);
+    notify(QStringLiteral("LinkTally"), text);
+}
+
+void MainWindow::notify(const QString& title, const QString& text) {
+    if (trayAvailable_) tray_->showMessage(title, text);
 }
 
 void MainWindow::hideDuringSession() {

@@ -48,7 +48,10 @@ class MainWindow : public QWidget {
 
   public:
     // Says in the tray why the program stays (a notification, or the tray's balloon).
+    // The icon with a ring of the allowance used (0..1).
+    static QIcon iconWithRing(const QIcon& base, double used);
     void notify(const QString& text);
+    void notify(const QString& title, const QString& text);
 
   protected:
     void changeEvent(QEvent* e) override;
@@ -84,6 +87,7 @@ class MainWindow : public QWidget {
     Notifier<Grid::Change, int, int>::Subscription gridRows_;
     bool centred_ = false;
     bool trayNoticeShown_ = false;
+    double ringShown_ = -1;
     bool placing_ = false;
     QMenu* trayMenu_ = nullptr;
     bool shownOnce_ = false;

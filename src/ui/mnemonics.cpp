@@ -40,6 +40,8 @@ constexpr Marked kMarked[] = {
     {"OpPorMes_Configuracion", "&monthly", "&mensuales"},
     {"OpNunca_Configuracion", "ne&ver", "n&unca"},
     {"CdBloquear_Configuracion", "L&ock", "Blo&quear"},
+    {"CkSoloAviso_Configuracion", "Warn only, &do not cut", "S&olo avisar, no cortar"},
+    {"CdAceptarVolumen_Configuracion", "Accep&t allowance", "&Guardar cuota"},
     {"OpBarras_Estadisticas", "&Bar", "&Bar"},
     {"OpLineal_Estadisticas", "&Linear", "&Linear"},
     {"CkTiempo_Estadisticas", "T&ime", "T&iempo"},
@@ -47,6 +49,10 @@ constexpr Marked kMarked[] = {
     {"CkCostoTotal_Estadisticas", "&Total cost", "Co&sto total"},
     {"CdGuardarImagen_Estadisticas", "Save ima&ge…", "&Guardar imagen…"},
     {"CdGuardarDatos_Estadisticas", "Save &data…", "Guardar &datos…"},
+    {"OpTiempo_Estadisticas", "Ti&me", "Tiem&po"},
+    {"OpVolumen_Estadisticas", "&Volume", "Volu&men"},
+    {"CkRecibido_Estadisticas", "&Received", "&Recibido"},
+    {"CkEnviado_Estadisticas", "S&ent", "En&viado"},
 };
 
 QString unmarked(const char* text) {

@@ -33,18 +33,19 @@ TEST_F(Startup, FreshInstallationGetsNeutralValuesAndWritesTheWholeRecord) {
     EXPECT_EQ(form().LsIdiomas.listIndex(), 0);  // English from the empty file
 
     // A save with no file present writes the whole record: the 15 sections and 91 keys of
-    // old in their order, then the window's own section. (Start-up itself may already have
-    // written the period start.)
+    // old in their order, then the window's own section and the data allowance's.
+    // (Start-up itself may already have written the period start.)
     QFile::remove(path());
     ASSERT_TRUE(logic->settings().GuardarINI());
     const QStringList lines = test::readFile(path()).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.filter(QStringLiteral("=")).size(), 91 + 6);
-    EXPECT_EQ(lines.size(), 91 + 15 + 6 + 1);
+    EXPECT_EQ(lines.filter(QStringLiteral("=")).size(), 91 + 6 + 8);
+    EXPECT_EQ(lines.size(), 91 + 15 + 6 + 1 + 8 + 1);
     EXPECT_EQ(lines.first(), QStringLiteral("[tiempos y costos semanales]"));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("DesdeSemanaHH=")));
-    EXPECT_EQ(lines[lines.size() - 10], QStringLiteral("[UbicacionInicio]"));
-    EXPECT_TRUE(lines[lines.size() - 8].startsWith(QStringLiteral("Top=")));
-    EXPECT_EQ(lines[lines.size() - 7], QStringLiteral("[Vista]"));
+    EXPECT_EQ(lines[lines.size() - 19], QStringLiteral("[UbicacionInicio]"));
+    EXPECT_TRUE(lines[lines.size() - 17].startsWith(QStringLiteral("Top=")));
+    EXPECT_EQ(lines[lines.size() - 16], QStringLiteral("[Vista]"));
+    EXPECT_EQ(lines[lines.size() - 9], QStringLiteral("[Volumen]"));
     EXPECT_EQ(ini("Interrupciones", "FeInt"), QStringLiteral("05/12/2026"));
 
     // A grey exit box closes the window only; the statistics tab opens on bars.

@@ -81,7 +81,7 @@ TEST_F(HistoryStoreTest, KeepsInsertionOrderAndStoresASessionOnceWhateverHappens
     // The six texts that older readers know stay first, with their names and types.
     EXPECT_EQ(other.text("SELECT name || ' ' || type FROM pragma_table_info('Historial')"),
               "fecha TEXT HoraInicio TEXT HoraFinalizacion TEXT TiempoConexion TEXT costo TEXT "
-              "CostoAcumulado TEXT IdSesion INTEGER");
+              "CostoAcumulado TEXT IdSesion INTEGER BytesRecibidos INTEGER BytesEnviados INTEGER");
     ASSERT_TRUE(other.exec("INSERT INTO Historial (fecha) VALUES ('01/04/2024')"));  // NULLs
 
     HistoryStore again(db);
@@ -102,9 +102,20 @@ TEST_F(HistoryStoreTest, AHistoryOfAnEarlierVersionGetsTheIdInPlace) {
                  "('01/03/2024','10:00:01','11:30:01','01:30:00','01.50','1')"));
     HistoryStore store(db);
     ASSERT_TRUE(store.open()) << store.error().toStdString();
-    EXPECT_TRUE(add(store, session(2), 9));
-    EXPECT_EQ(loaded(store).size(), 2u);
+    SessionRecord counted = session(2);
+    counted.BytesRecibidos = QStringLiteral("12345678901");
+    counted.BytesEnviados = QStringLiteral("0");
+    EXPECT_TRUE(add(store, counted, 9));
+    // The old row keeps its texts and has no counts; the new one reads back its bytes.
+    const Records rows = loaded(store);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].costo, QStringLiteral("01.50"));
+    EXPECT_TRUE(rows[0].BytesRecibidos.isEmpty());
+    EXPECT_EQ(rows[1], counted);
     EXPECT_EQ(old.text("SELECT count(*) FROM Historial WHERE IdSesion IS NULL"), "1");
+    EXPECT_EQ(old.text("SELECT typeof(BytesRecibidos) FROM Historial WHERE IdSesion = 9"),
+              "integer");
+    EXPECT_EQ(old.text("PRAGMA user_version"), QString::number(HistoryStore::kSchemaVersion));
 }
 
 // Loaded texts share memory behind the scenes; each must still act as a string of its own.
@@ -130,7 +141,7 @@ TEST_F(HistoryStoreTest, LoadedTextsAreIndependentStrings) {
     // Bytes that are not UTF-8, and a character beyond 16 bits.
     ASSERT_TRUE(
         other.exec("INSERT INTO Historial VALUES (CAST(x'41c3' AS TEXT), char(128512), "
-                   "'', NULL, 'z', CAST(x'ff' AS TEXT), NULL)"));
+                   "'', NULL, 'z', CAST(x'ff' AS TEXT), NULL, NULL, NULL)"));
     expected.push_back(SessionRecord::fromRow(
         QString::fromUtf8("A\uFFFD|\xF0\x9F\x98\x80|||z|\uFFFD").split(QLatin1Char('|'))));
 

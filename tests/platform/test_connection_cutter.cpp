@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QMutex>
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,34 +32,9 @@ QString ip4Path(int n) {
     return kNmPath + QStringLiteral("/IP4Config/") + QString::number(n);
 }
 
-class FakeNetworkManager : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
-    Q_PROPERTY(QList<QDBusObjectPath> ActiveConnections MEMBER active)
-
-  public:
-    QList<QDBusObjectPath> active;
-    QStringList refused;
-    QStringList deactivated() const {
-        QMutexLocker lock(&mutex_);
-        return deactivated_;
-    }
-
-  public slots:
-    void DeactivateConnection(const QDBusObjectPath& connection) {
-        QMutexLocker lock(&mutex_);
-        const QString path = connection.path();
-        if (refused.contains(path) || !active.contains(connection) || deactivated_.contains(path))
-            sendErrorReply(QDBusError::AccessDenied,
-                           QStringLiteral("Not authorized or not active"));
-        else
-            deactivated_.append(path);
-    }
-
-  private:
-    mutable QMutex mutex_;
-    QStringList deactivated_;
-};
+QString devicePath(int n) {
+    return kNmPath + QStringLiteral("/Devices/") + QString::number(n);
+}
 
 class FakeActiveConnection : public QObject {
     Q_OBJECT
@@ -67,10 +43,81 @@ class FakeActiveConnection : public QObject {
     Q_PROPERTY(bool Default6 MEMBER isDefault6)
     Q_PROPERTY(bool Vpn MEMBER vpn)
     Q_PROPERTY(QDBusObjectPath Ip4Config MEMBER ip4Config)
+    Q_PROPERTY(QList<QDBusObjectPath> Devices MEMBER devices)
 
   public:
     bool isDefault = false, isDefault6 = false, vpn = false;
     QDBusObjectPath ip4Config{QStringLiteral("/")};
+    QList<QDBusObjectPath> devices;
+    bool autoconnect = false;  // back on its own after a mere deactivation
+};
+
+// Like the real daemon, it brings an autoconnect link back after DeactivateConnection
+// (on the next query), but not after its device was disconnected.
+class FakeNetworkManager : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
+    Q_PROPERTY(QList<QDBusObjectPath> ActiveConnections READ activeConnections)
+
+  public:
+    QList<QDBusObjectPath> active;
+    QStringList refused;
+    QHash<QString, const FakeActiveConnection*> connections;  // by path, set at start
+    // The connections deactivated and the devices disconnected, in order.
+    QStringList ended() const {
+        QMutexLocker lock(&mutex_);
+        return ended_;
+    }
+    QList<QDBusObjectPath> activeConnections() {
+        QMutexLocker lock(&mutex_);
+        active += comingBack_;
+        comingBack_.clear();
+        return active;
+    }
+    bool disconnectDevice(const QDBusObjectPath& device) {
+        QMutexLocker lock(&mutex_);
+        const auto carried = active.removeIf([&](const QDBusObjectPath& connection) {
+            const FakeActiveConnection* c = connections.value(connection.path());
+            return c && c->devices.contains(device);
+        });
+        if (carried > 0) ended_.append(device.path());
+        return carried > 0;
+    }
+
+  public slots:
+    void DeactivateConnection(const QDBusObjectPath& connection) {
+        QMutexLocker lock(&mutex_);
+        if (refused.contains(connection.path()) || !active.removeOne(connection)) {
+            sendErrorReply(QDBusError::AccessDenied,
+                           QStringLiteral("Not authorized or not active"));
+            return;
+        }
+        ended_.append(connection.path());
+        const FakeActiveConnection* c = connections.value(connection.path());
+        if (c && c->autoconnect) comingBack_.append(connection);
+    }
+
+  private:
+    mutable QMutex mutex_;
+    QStringList ended_;
+    QList<QDBusObjectPath> comingBack_;
+};
+
+class FakeDevice : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager.Device")
+
+  public:
+    FakeNetworkManager* nm = nullptr;
+    QDBusObjectPath path;
+    bool refuses = false;  // the user may not disconnect it
+
+  public slots:
+    void Disconnect() {
+        if (refuses || !nm->disconnectDevice(path))
+            sendErrorReply(QDBusError::AccessDenied,
+                           QStringLiteral("Not authorized or not active"));
+    }
 };
 
 class FakeIp4Config : public QObject {
@@ -118,7 +165,16 @@ class ConnectionCutterTest : public ::testing::Test {
     // The stand-in answers on its own thread: the cutter blocks the test's thread while
     // it waits for the replies.
     void startNetworkManager() {
+        FakeNetworkManager* nm = nullptr;
+        for (const auto& [path, object] : objects_)
+            if (auto* found = qobject_cast<FakeNetworkManager*>(object.get())) nm = found;
         for (const auto& [path, object] : objects_) {
+            if (auto* c = qobject_cast<FakeActiveConnection*>(object.get()))
+                nm->connections.insert(path, c);
+            if (auto* device = qobject_cast<FakeDevice*>(object.get())) {
+                device->nm = nm;
+                device->path = QDBusObjectPath(path);
+            }
             object->moveToThread(&serviceThread_);
             ASSERT_TRUE(service_.registerObject(
                 path, object.get(),
@@ -160,7 +216,44 @@ TEST_F(ConnectionCutterTest, NetworkManagerEndsEveryLinkThatCouldTakeOverVpnFirs
     startNetworkManager();
 
     EXPECT_EQ(cutter().hangUp(), 3);
-    EXPECT_EQ(nm->deactivated(), (QStringList{activePath(2), activePath(1), activePath(3)}));
+    EXPECT_EQ(nm->ended(), (QStringList{activePath(2), activePath(1), activePath(3)}));
+}
+
+TEST_F(ConnectionCutterTest, ADisconnectedLinkStaysDownVpnFirst) {
+    auto* nm = serve<FakeNetworkManager>(kNmPath);
+    auto* cable = serve<FakeActiveConnection>(activePath(1));
+    auto* vpn = serve<FakeActiveConnection>(activePath(2));
+    auto* cableIp = serve<FakeIp4Config>(ip4Path(1));
+    serve<FakeDevice>(devicePath(1));
+    cable->ip4Config = QDBusObjectPath(ip4Path(1));
+    cableIp->gateway = QStringLiteral("192.168.1.1");
+    cable->devices = {QDBusObjectPath(devicePath(1))};
+    cable->autoconnect = true;
+    vpn->isDefault = vpn->vpn = true;
+    vpn->devices = cable->devices;  // its device is the cable's: deactivated, not disconnected
+    nm->active = {QDBusObjectPath(activePath(1)), QDBusObjectPath(activePath(2))};
+    startNetworkManager();
+
+    EXPECT_EQ(cutter().hangUp(), 2);
+    EXPECT_EQ(nm->ended(), (QStringList{activePath(2), devicePath(1)}));
+    EXPECT_EQ(cutter().hangUp(), 0);
+    EXPECT_EQ(nm->ended().size(), 2);
+}
+
+TEST_F(ConnectionCutterTest, ARefusedDisconnectFallsBackToDeactivation) {
+    auto* nm = serve<FakeNetworkManager>(kNmPath);
+    auto* wifi = serve<FakeActiveConnection>(activePath(3));
+    serve<FakeDevice>(devicePath(3))->refuses = true;
+    wifi->isDefault = wifi->autoconnect = true;
+    wifi->devices = {QDBusObjectPath(devicePath(3))};
+    nm->active = {QDBusObjectPath(activePath(3))};
+    startNetworkManager();
+
+    EXPECT_EQ(cutter().hangUp(), 1);
+    EXPECT_EQ(nm->ended(), QStringList{activePath(3)});
+    // Deactivated only, it comes back, and the next cut ends it again.
+    EXPECT_EQ(cutter().hangUp(), 1);
+    EXPECT_EQ(nm->ended(), (QStringList{activePath(3), activePath(3)}));
 }
 
 class FakeRoot {
@@ -217,7 +310,7 @@ TEST_F(ConnectionCutterTest, OnlyARealPppdIsStoppedAndOnlyWhenNetworkManagerEnds
     nm->active = {QDBusObjectPath(activePath(1))};
     startNetworkManager();
     EXPECT_EQ(cutter(dialled.path()).hangUp(), 1);
-    EXPECT_TRUE(nm->deactivated().isEmpty());
+    EXPECT_TRUE(nm->ended().isEmpty());
     ASSERT_TRUE(child_.waitForReadyRead(5000));
     EXPECT_EQ(child_.readLine(), "stopped\n");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "core/conversions.h"
 #include "core/ole_date.h"
@@ -46,8 +47,14 @@ struct StatisticsTest : ::testing::Test {
 };
 
 QStringList session(const char* date, const char* start, const char* duration, const char* cost,
-                    const char* total) {
-    return {date, start, "", duration, cost, total};
+                    const char* total, const char* received = "", const char* sent = "") {
+    return {date, start, "", duration, cost, total, received, sent};
+}
+
+QStringList column(const Grid& grid, int c) {
+    QStringList out;
+    for (int r = 0; r < grid.rowCount(); ++r) out << grid.cell(r, c);
+    return out;
 }
 
 // One session a day through 2026, an hour each.
@@ -165,4 +172,95 @@ TEST_F(StatisticsTest, LabelsAndSeriesRebuildNoMoreThanAskedAndFewSessionsOnlySe
     stats.LbPeriodo_DblClick(Periodo::Sesion);
     EXPECT_FALSE(form.STabTiempos_Estado.tabEnabled(3));
     EXPECT_EQ(dataChanges, 0);
+}
+
+TEST_F(StatisticsTest, BytesAddUpPerGroupAndOldSessionsWithoutCountsStayEmpty) {
+    // Sessions stored before bytes were counted sit among counted ones, across January's end.
+    store({session("30/01/2026", "10:00:00", "01:00:00", "001.00", "001.00", "1000", "200"),
+           session("31/01/2026", "09:00:00", "01:00:00", "001.00", "002.00"),
+           session("31/01/2026", "22:00:00", "01:00:00", "001.00", "003.00", "2500", "0"),
+           session("01/02/2026", "08:00:00", "01:00:00", "001.00", "001.00"),
+           session("03/02/2026", "08:00:00", "01:00:00", "001.00", "002.00", "x12", "-5")});
+    const Grid& grid = form.MSFlexGrid_Estado;
+    stats.GraficaPorMes();
+    EXPECT_EQ(column(grid, 0), (QStringList{"01/2026", "02/2026"}));
+    EXPECT_EQ(column(grid, 6), (QStringList{"3500", ""}));  // nothing counted: empty, not "0"
+    EXPECT_EQ(column(grid, 7), (QStringList{"200", ""}));
+    EXPECT_EQ(points()[0].received, 3500);
+    EXPECT_EQ(points()[1].sent, std::nullopt);
+
+    stats.GraficaPorSemana();  // Monday 26 January to Sunday 1 February, then the next
+    EXPECT_EQ(column(grid, 6), (QStringList{"3500", ""}));
+    stats.GraficaPorDia();
+    EXPECT_EQ(column(grid, 6), (QStringList{"1000", "2500", "", ""}));
+    EXPECT_EQ(column(grid, 7), (QStringList{"200", "0", "", ""}));  // a counted 0 is a count
+    stats.GraficaPorSesion();
+    EXPECT_EQ(points()[2].received, 2500);
+    EXPECT_EQ(points()[1].received, std::nullopt);
+
+    // Counts beyond any real use stop at the largest rather than wrap round.
+    store({session("30/01/2026", "10:00:00", "01:00:00", "001.00", "001.00", "900000000000000000",
+                   "1"),
+           session("30/01/2026", "11:00:00", "01:00:00", "001.00", "002.00", "9000000000000000000",
+                   "1"),  // 19 digits: not a count
+           session("30/01/2026", "12:00:00", "01:00:00", "001.00", "003.00", "999999999999999999",
+                   "1")});
+    for (int i = 0; i < 9; ++i) stored.push_back(stored.front());
+    store(stored);
+    stats.GraficaPorMes();
+    EXPECT_EQ(points()[0].received, std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(points()[0].sent, 12);
+}
+
+TEST_F(StatisticsTest, VolumeTakesTheLeftAxisInTheUnitThatFitsAndSaysSoInBothLanguages) {
+    form.OpTiempo_Estadisticas.Click = [this] { stats.OpTiempo_Estadisticas_Click(); };
+    form.OpVolumen_Estadisticas.Click = [this] { stats.OpVolumen_Estadisticas_Click(); };
+    form.CkRecibido_Estadisticas.Click = [this] { stats.CkSerie_Click(4); };
+    store({session("30/01/2026", "10:00:00", "01:00:00", "001.00", "001.00", "1500000000",
+                   "20000000"),
+           session("31/01/2026", "09:00:00", "01:00:00", "001.00", "002.00")});
+    stats.GraficaPorSesion();
+    const Chart& chart = form.Grafica_Estadisticas;
+    EXPECT_EQ(chart.volumeUnit().symbol(), QStringLiteral("GB"));
+    EXPECT_EQ(chart.axis(Chart::kReceived), (AxisScale{1.6, 0.2}));
+    EXPECT_EQ(chart.axis(Chart::kSent), chart.axis(Chart::kReceived));
+    EXPECT_DOUBLE_EQ(chart.value(points()[0], Chart::kReceived), 1.5);
+    EXPECT_DOUBLE_EQ(chart.value(points()[0], Chart::kSent), 0.02);
+    EXPECT_EQ(chart.value(points()[1], Chart::kSent), 0);
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Time [min]"));
+    EXPECT_FALSE(form.CkRecibido_Estadisticas.visible());
+
+    form.OpVolumen_Estadisticas.setValue(true);
+    EXPECT_FALSE(form.OpTiempo_Estadisticas.value());
+    EXPECT_EQ(chart.measure(), Chart::Measure::Volume);
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Volume [GB]"));
+    EXPECT_FALSE(chart.seriesShown(1));
+    EXPECT_TRUE(chart.seriesShown(Chart::kReceived) && chart.seriesShown(2));
+    // The time box makes way for the two of volume.
+    EXPECT_FALSE(form.CkTiempo_Estadisticas.visible());
+    EXPECT_TRUE(form.CkRecibido_Estadisticas.visible() && form.CkEnviado_Estadisticas.visible());
+    form.CkRecibido_Estadisticas.setValue(0);
+    EXPECT_FALSE(chart.seriesShown(Chart::kReceived));
+    EXPECT_TRUE(chart.seriesShown(Chart::kSent));
+
+    estado.CodigoIdioma = 1;
+    stats.traducirGrafica();
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Volumen [GB]"));
+    // Small counts: whole bytes; none at all: megabytes.
+    store({session("30/01/2026", "10:00:00", "01:00:00", "001.00", "001.00", "800", "5"),
+           session("31/01/2026", "09:00:00", "01:00:00", "001.00", "002.00")});
+    stats.GraficaPorDia();
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Volumen [B]"));
+    EXPECT_EQ(chart.axis(Chart::kReceived), (AxisScale{1000, 200}));
+    store({session("30/01/2026", "10:00:00", "01:00:00", "001.00", "001.00"),
+           session("31/01/2026", "09:00:00", "01:00:00", "001.00", "002.00")});
+    stats.GraficaPorDia();
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Volumen [MB]"));
+
+    form.OpTiempo_Estadisticas.setValue(true);
+    EXPECT_EQ(form.LbTiempos_Estadisticas.caption(), QStringLiteral("Tiempos [min]"));
+    EXPECT_TRUE(chart.seriesShown(1));
+    EXPECT_FALSE(chart.seriesShown(Chart::kSent));
+    EXPECT_TRUE(form.CkTiempo_Estadisticas.visible());
+    EXPECT_FALSE(form.CkEnviado_Estadisticas.visible());
 }

@@ -20,10 +20,23 @@ using namespace lt;
 
 namespace {
 
+// The first point is a session stored before bytes were counted.
 std::vector<ChartPoint> points(int n) {
     std::vector<ChartPoint> out;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         out.push_back({QStringLiteral("p%1").arg(i), 10.0 * i, 1.5 * i, 100.0 + i, {}});
+        if (i > 0) {
+            out.back().received = 2'500'000LL * i;
+            out.back().sent = 40'000LL * i;
+        }
+    }
+    return out;
+}
+
+QList<QBarSeries*> barSeries(QChart* chart) {
+    QList<QBarSeries*> out;
+    for (QAbstractSeries* s : chart->series())
+        if (auto* bars = qobject_cast<QBarSeries*>(s)) out << bars;
     return out;
 }
 
@@ -35,6 +48,7 @@ int visibleSeries(QChart* chart, QAbstractSeries::SeriesType type) {
 
 // The legend's entries as shown: the marker's label, and whether it is a bar's.
 QStringList legendEntries(QChart* chart) {
+    QCoreApplication::processEvents();  // entries of series added since are laid out then
     QStringList out;
     for (QLegendMarker* m : chart->legend()->markers())
         if (m->isVisible())
@@ -105,7 +119,9 @@ TEST_F(ChartViewTest, EachSeriesOnItsOwnRoundAxisShownOrHiddenWithoutRebuilding)
     model.setAxes({AxisScale{2000, 500}, AxisScale{15, 5}, AxisScale{1.2, 0.2}});
     QChart* chart = view.chart();
     EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 3);
-    EXPECT_EQ(chart->axes(Qt::Vertical).size(), 3);
+    int axesShown = 0;
+    for (QAbstractAxis* a : chart->axes(Qt::Vertical)) axesShown += a->isVisible() ? 1 : 0;
+    EXPECT_EQ(axesShown, 3);
     QMap<QAbstractSeries::SeriesType, QList<QValueAxis*>> axesByType;
     for (QAbstractSeries* s : chart->series()) axesByType[s->type()] << valueAxisOf(s);
     const auto& axes = axesByType[QAbstractSeries::SeriesTypeBar];
@@ -170,10 +186,12 @@ TEST_F(ChartViewTest, ButtonsSaveTheChartAndItsTableWithFullDates) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     emit dialog->fileSelected(csv);
-    EXPECT_EQ(test::readFile(csv), QStringLiteral("date,minutes,cost,total_cost\n"
-                                                  "28/12/2025 14:30:00,0,0.00,100.00\n"
-                                                  "\"05/12, \"\"late\"\"\",10,1.50,101.00\n"
-                                                  "02/2026,20,3.00,102.00\n"));
+    // Bytes whole, empty where not counted.
+    EXPECT_EQ(test::readFile(csv),
+              QStringLiteral("date,minutes,cost,total_cost,bytes_received,bytes_sent\n"
+                             "28/12/2025 14:30:00,0,0.00,100.00,,\n"
+                             "\"05/12, \"\"late\"\"\",10,1.50,101.00,2500000,40000\n"
+                             "02/2026,20,3.00,102.00,5000000,80000\n"));
     dialog->close();
     QString error;
     EXPECT_FALSE(view.saveCsv(dir.filePath(QStringLiteral("no/such/folder.csv")), &error));
@@ -185,4 +203,63 @@ TEST_F(ChartViewTest, ButtonsSaveTheChartAndItsTableWithFullDates) {
     EXPECT_EQ(button(ChartView::kSaveImageButton)->text(), QStringLiteral("&Guardar imagen…"));
     EXPECT_EQ(button(ChartView::kSaveDataButton)->text(), QStringLiteral("Guardar &datos…"));
     EXPECT_EQ(legendEntries(view.chart()).first(), QStringLiteral("Tiempo [min]|bar"));
+    model.setMeasure(Chart::Measure::Volume);  // the same table whatever is drawn
+    ASSERT_TRUE(view.saveCsv(csv));
+    EXPECT_EQ(test::readFile(csv).split(QLatin1Char('\n')).mid(0, 2),
+              (QStringList{"date,minutes,cost,total_cost,bytes_recibidos,bytes_enviados",
+                           "28/12/2025 14:30:00,0,0.00,100.00,,"}));
+}
+
+TEST_F(ChartViewTest, VolumeSwapsTheTimeSeriesForReceivedAndSentWithoutGapsOrExtraEntries) {
+    tab->show();
+    model.setPoints(points(5));
+    model.setAxes({AxisScale{2000, 500}, AxisScale{15, 5}, AxisScale{1.2, 0.2}}, AxisScale{12, 2},
+                  VolumeUnit{2});
+    QChart* chart = view.chart();
+    const QStringList timeBars = {"Time [min]|bar", "Cost|bar", "Total cost|bar"};
+    const QStringList volumeBars = {"Received|bar", "Sent|bar", "Cost|bar", "Total cost|bar"};
+    const QStringList volumeLines = {"Received|line", "Sent|line", "Cost|line", "Total cost|line"};
+    // Back and forth, through bars and lines, the legend holds the series drawn and no more.
+    for (int round = 0; round < 3; ++round) {
+        model.setMeasure(Chart::Measure::Volume);
+        EXPECT_EQ(legendEntries(chart), volumeBars) << round;
+        // Every bar series in the chart takes a place in a category: only the drawn ones.
+        EXPECT_EQ(barSeries(chart).size(), 4);
+        EXPECT_EQ(chart->legend()->markers().size(), 8);
+        model.setType(Chart::Type::Lines);
+        EXPECT_EQ(legendEntries(chart), volumeLines) << round;
+        model.setMeasure(Chart::Measure::Time);
+        EXPECT_EQ(legendEntries(chart).first(), QStringLiteral("Time [min]|line"));
+        model.setType(Chart::Type::Bars);
+        EXPECT_EQ(legendEntries(chart), timeBars) << round;
+        EXPECT_EQ(chart->legend()->markers().size(), 6);
+    }
+
+    model.setMeasure(Chart::Measure::Volume);
+    model.setSeriesVisible(Chart::kReceived, false);  // unticked: greyed in the legend
+    EXPECT_EQ(legendEntries(chart), volumeBars);
+    EXPECT_EQ(visibleSeries(chart, QAbstractSeries::SeriesTypeBar), 3);
+    model.setSeriesVisible(Chart::kReceived, true);
+    // Received and sent share a left axis in the unit; time's is out of sight.
+    const QList<QBarSeries*> bars = barSeries(chart);
+    QValueAxis* volume = valueAxisOf(bars[0]);
+    ASSERT_NE(volume, nullptr);
+    EXPECT_EQ(valueAxisOf(bars[1]), volume);
+    EXPECT_EQ(chart->axes(Qt::Vertical, bars[0]).first()->alignment(), Qt::AlignLeft);
+    EXPECT_TRUE(volume->isVisible());
+    EXPECT_DOUBLE_EQ(volume->max(), 12);
+    EXPECT_DOUBLE_EQ(volume->tickInterval(), 2);
+    EXPECT_DOUBLE_EQ(bars[0]->barSets()[0]->at(4), 10.0);  // 10,000,000 bytes in MB
+    EXPECT_DOUBLE_EQ(bars[1]->barSets()[0]->at(4), 0.16);
+    int leftShown = 0;
+    for (QAbstractAxis* a : chart->axes(Qt::Vertical))
+        leftShown += a->alignment() == Qt::AlignLeft && a->isVisible() ? 1 : 0;
+    EXPECT_EQ(leftShown, 1);
+
+    EXPECT_EQ(view.pointText(Chart::kReceived, 1), QStringLiteral("p1 — Received: 2.5 MB"));
+    EXPECT_EQ(view.pointText(Chart::kSent, 3), QStringLiteral("p3 — Sent: 120.0 kB"));
+    language = 1;
+    EXPECT_EQ(view.pointText(Chart::kReceived, 0), QStringLiteral("p0 — Recibido: sin contar"));
+    model.languageChanged();
+    EXPECT_EQ(legendEntries(chart).first(), QStringLiteral("Recibido|bar"));
 }

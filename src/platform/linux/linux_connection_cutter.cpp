@@ -25,6 +25,7 @@ constexpr int kTimeoutMs = 2000;
 const QString kNm = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kNmPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
 QString pathIn(const QVariant& value) {
@@ -52,7 +53,7 @@ LinuxConnectionCutter::LinuxConnectionCutter(QDBusConnection bus, QString root)
 int LinuxConnectionCutter::hangUp() {
     // A pppd started by hand is none of NetworkManager's business, so it is still looked
     // for when NetworkManager had nothing to end.
-    const int ended = networkManagerRuns() ? deactivateDefaultRouteConnections() : 0;
+    const int ended = networkManagerRuns() ? endDefaultRouteConnections() : 0;
     return ended > 0 ? ended : terminatePppd();
 }
 
@@ -65,27 +66,49 @@ bool LinuxConnectionCutter::networkManagerRuns() {
            reply.arguments().at(0).toBool();
 }
 
-int LinuxConnectionCutter::deactivateDefaultRouteConnections() {
+int LinuxConnectionCutter::endDefaultRouteConnections() {
     const auto active = qdbus_cast<QList<QDBusObjectPath>>(
         property(kNmPath, kNm, QStringLiteral("ActiveConnections")));
-    QStringList vpns, others;
+    QStringList vpns;
+    QList<std::pair<QString, QList<QDBusObjectPath>>> links;
     for (const QDBusObjectPath& connection : active) {
         const QDBusMessage reply =
             call(kNm, connection.path(), kProperties, QStringLiteral("GetAll"), {kActive});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) continue;
         const auto properties = qdbus_cast<QVariantMap>(reply.arguments().at(0));
         if (!hasDefaultRoute(properties)) continue;
-        (properties.value(QStringLiteral("Vpn")).toBool() ? vpns : others)
-            .append(connection.path());
+        if (properties.value(QStringLiteral("Vpn")).toBool())
+            vpns.append(connection.path());
+        else
+            links.append({connection.path(), qdbus_cast<QList<QDBusObjectPath>>(
+                                                 properties.value(QStringLiteral("Devices")))});
     }
     // A VPN goes down with the link under it; ending it first lets both be counted.
     int ended = 0;
-    for (const QString& connection : vpns + others) {
-        const QDBusMessage reply = call(kNm, kNmPath, kNm, QStringLiteral("DeactivateConnection"),
-                                        {QVariant::fromValue(QDBusObjectPath(connection))});
-        if (reply.type() == QDBusMessage::ReplyMessage) ++ended;
-    }
+    for (const QString& vpn : vpns) ended += deactivate(vpn) ? 1 : 0;
+    for (const auto& [connection, devices] : links) ended += endLink(connection, devices) ? 1 : 0;
     return ended;
+}
+
+// NetworkManager brings a merely deactivated connection back at once when it may connect
+// on its own; a device the user disconnected stays down until the user connects it.
+bool LinuxConnectionCutter::endLink(const QString& connection,
+                                    const QList<QDBusObjectPath>& devices) {
+    bool anyDown = false, allDown = !devices.isEmpty();
+    for (const QDBusObjectPath& device : devices) {
+        const bool down = call(kNm, device.path(), kDevice, QStringLiteral("Disconnect")).type() ==
+                          QDBusMessage::ReplyMessage;
+        anyDown = anyDown || down;
+        allDown = allDown && down;
+    }
+    if (allDown) return true;
+    return deactivate(connection) || anyDown;
+}
+
+bool LinuxConnectionCutter::deactivate(const QString& connection) {
+    return call(kNm, kNmPath, kNm, QStringLiteral("DeactivateConnection"),
+                {QVariant::fromValue(QDBusObjectPath(connection))})
+               .type() == QDBusMessage::ReplyMessage;
 }
 
 // Default/Default6 mark only the single best connection per family. A second link with a

@@ -3,6 +3,8 @@
 // the pppd daemons that left a pid file.
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -16,11 +18,15 @@ class LinuxConnectionCutter final : public ConnectionCutter {
     explicit LinuxConnectionCutter(QDBusConnection bus, QString root = QStringLiteral("/"));
 
     // NetworkManager: every active connection that has a default route of its own, VPNs
-    // first. Then, if that ended nothing, SIGTERM to each pppd named by /run/ppp*.pid.
+    // first; a VPN is deactivated, any other link has its devices disconnected so that
+    // NetworkManager does not bring it back (deactivated when that is refused). Then, if
+    // that ended nothing, SIGTERM to each pppd named by /run/ppp*.pid.
     int hangUp() override;
 
   private:
-    int deactivateDefaultRouteConnections();
+    int endDefaultRouteConnections();
+    bool endLink(const QString& connection, const QList<QDBusObjectPath>& devices);
+    bool deactivate(const QString& connection);
     int terminatePppd();
     bool networkManagerRuns();
     bool hasDefaultRoute(const QVariantMap& activeConnection);

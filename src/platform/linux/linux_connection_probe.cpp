@@ -1,89 +1,23 @@
 #include "platform/linux/linux_connection_probe.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/linux/proc_table.h"
 
 namespace lt {
 
 namespace {
 
+using procfs::Fields;
+using procfs::forEachLine;
+
 constexpr std::uint32_t kRtfUp = 0x0001;
 constexpr std::uint32_t kRtfReject = 0x0200;
 constexpr std::uint32_t kIffUp = 0x1;
 constexpr int kArphrdPpp = 512;
-
-// Calls onLine(begin, length) for each line of the table, through a fixed buffer: the
-// tables are small, but one with many routes simply takes several reads. A line longer
-// than the buffer is dropped; no valid route line comes near that. The file stays open:
-// procfs regenerates a table on each read from offset 0, and the open is most of the cost.
-template <typename OnLine>
-void forEachLine(int& fd, const char* path, OnLine&& onLine) {
-    if (fd < 0) fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    char buf[4096];
-    std::size_t kept = 0;  // an unfinished line moved to the front of buf
-    bool skipping = false;
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd, buf + kept, sizeof buf - kept, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {  // opened afresh next time
-            ::close(fd);
-            fd = -1;
-            return;
-        }
-        if (n == 0) break;
-        offset += n;
-        const char* p = buf;
-        const char* const end = buf + kept + static_cast<std::size_t>(n);
-        while (const char* nl = static_cast<const char*>(
-                   std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) {
-            if (!skipping) onLine(p, static_cast<std::size_t>(nl - p));
-            skipping = false;
-            p = nl + 1;
-        }
-        kept = static_cast<std::size_t>(end - p);
-        if (kept == sizeof buf) {
-            skipping = true;
-            kept = 0;
-        } else if (kept > 0 && p != buf) {
-            std::memmove(buf, p, kept);
-        }
-    }
-    if (kept > 0 && !skipping) onLine(buf, kept);
-}
-
-// Whitespace-separated fields of one line, without copying.
-class Fields {
-  public:
-    Fields(const char* p, std::size_t length) : p_(p), end_(p + length) {}
-    bool next(const char*& field, std::size_t& length) {
-        while (p_ < end_ && (*p_ == ' ' || *p_ == '\t')) ++p_;
-        if (p_ == end_) return false;
-        field = p_;
-        while (p_ < end_ && *p_ != ' ' && *p_ != '\t') ++p_;
-        length = static_cast<std::size_t>(p_ - field);
-        return true;
-    }
-    bool skip(int count) {
-        const char* f;
-        std::size_t n;
-        for (int i = 0; i < count; ++i)
-            if (!next(f, n)) return false;
-        return true;
-    }
-
-  private:
-    const char* p_;
-    const char* end_;
-};
 
 bool parseHex(const char* s, std::size_t length, std::uint32_t& value) {
     if (length > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
@@ -130,27 +64,18 @@ bool usableRoute(std::uint32_t flags) {
     return (flags & kRtfUp) != 0 && (flags & kRtfReject) == 0;
 }
 
-std::string withTrailingSlash(const QString& root) {
-    std::string s = QFile::encodeName(root.isEmpty() ? QStringLiteral("/") : root).toStdString();
-    if (s.back() != '/') s += '/';
-    return s;
-}
-
 }  // namespace
 
 LinuxConnectionProbe::LinuxConnectionProbe(const QString& root, bool proxyConfigured)
     : proxyConfigured_(proxyConfigured) {
-    const std::string base = withTrailingSlash(root);
+    const std::string base = procfs::withTrailingSlash(root);
     ipv4Routes_ = base + "proc/net/route";
     ipv6Routes_ = base + "proc/net/ipv6_route";
     sysNet_ = base + "sys/class/net/";
     interfaces_.reserve(8);
 }
 
-LinuxConnectionProbe::~LinuxConnectionProbe() {
-    for (int fd : {ipv4Fd_, ipv6Fd_})
-        if (fd >= 0) ::close(fd);
-}
+LinuxConnectionProbe::~LinuxConnectionProbe() = default;
 
 bool LinuxConnectionProbe::proxyFromEnvironment() {
     for (const char* name :
@@ -176,9 +101,14 @@ ConnectionState LinuxConnectionProbe::query() {
     return state;
 }
 
+bool LinuxConnectionProbe::carriesDefaultRoute(std::string_view name) const {
+    return std::any_of(interfaces_.begin(), interfaces_.end(),
+                       [name](const Interface& i) { return name == i.name; });
+}
+
 // Iface Destination Gateway Flags RefCnt Use Metric Mask MTU Window IRTT (hex fields)
 void LinuxConnectionProbe::readIpv4Routes() {
-    forEachLine(ipv4Fd_, ipv4Routes_.c_str(), [this](const char* line, std::size_t length) {
+    forEachLine(ipv4File_, ipv4Routes_.c_str(), [this](const char* line, std::size_t length) {
         Fields fields(line, length);
         const char *name, *destination, *flags, *mask;
         std::size_t nameLength, destinationLength, flagsLength, maskLength;
@@ -196,7 +126,7 @@ void LinuxConnectionProbe::readIpv4Routes() {
 
 // Destination PrefixLen Source PrefixLen NextHop Metric RefCnt Use Flags Iface
 void LinuxConnectionProbe::readIpv6Routes() {
-    forEachLine(ipv6Fd_, ipv6Routes_.c_str(), [this](const char* line, std::size_t length) {
+    forEachLine(ipv6File_, ipv6Routes_.c_str(), [this](const char* line, std::size_t length) {
         Fields fields(line, length);
         const char *destination, *prefix, *flags, *name;
         std::size_t destinationLength, prefixLength, flagsLength, nameLength;
@@ -218,7 +148,7 @@ void LinuxConnectionProbe::onDefaultRoute(const char* name, std::size_t length) 
     i.seenThisQuery = true;
     if (i.checkedThisQuery) return;  // its IPv4 and IPv6 routes count once
     i.checkedThisQuery = true;
-    if (!interfaceIsUp(i.name)) return;
+    if (!interfaceIsUp(i)) return;
     if (i.type < 0) i.type = interfaceType(i.name);
     if (i.type < 0) return;
     flags_ |= i.type == kArphrdPpp ? kFlagModem : kFlagLan;
@@ -235,8 +165,8 @@ LinuxConnectionProbe::Interface& LinuxConnectionProbe::interfaceNamed(const char
 }
 
 // Reads a one-line sysfs attribute into out, without its newline.
-bool LinuxConnectionProbe::readInterfaceFile(const char* name, const char* file, char* out,
-                                             std::size_t size) const {
+bool LinuxConnectionProbe::readInterfaceFile(procfs::KeptFile& kept, const char* name,
+                                             const char* file, char* out, std::size_t size) const {
     char path[PATH_MAX];
     const std::size_t nameLength = std::strlen(name);
     const std::size_t fileLength = std::strlen(file);
@@ -247,13 +177,7 @@ bool LinuxConnectionProbe::readInterfaceFile(const char* name, const char* file,
     *p++ = '/';
     std::memcpy(p, file, fileLength + 1);
 
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    ssize_t n;
-    do {
-        n = ::read(fd, out, size - 1);
-    } while (n < 0 && errno == EINTR);
-    ::close(fd);
+    const ssize_t n = kept.readAt(path, out, size - 1, 0);
     if (n < 0) return false;
     std::size_t length = static_cast<std::size_t>(n);
     while (length > 0 && (out[length - 1] == '\n' || out[length - 1] == ' ')) --length;
@@ -264,20 +188,21 @@ bool LinuxConnectionProbe::readInterfaceFile(const char* name, const char* file,
 // "up" is up. Links without carrier detection (PPP, tun) report "unknown": the kernel
 // itself treats that as up, so then the administrative IFF_UP flag decides. "dormant"
 // (Wi-Fi still authenticating), "lowerlayerdown" and "down" are not up.
-bool LinuxConnectionProbe::interfaceIsUp(const char* name) const {
+bool LinuxConnectionProbe::interfaceIsUp(Interface& i) const {
     char state[32];
-    if (!readInterfaceFile(name, "operstate", state, sizeof state)) return false;
+    if (!readInterfaceFile(i.operstate, i.name, "operstate", state, sizeof state)) return false;
     if (std::strcmp(state, "up") == 0) return true;
     if (std::strcmp(state, "unknown") != 0) return false;
     char flags[32];
     std::uint32_t value;
-    return readInterfaceFile(name, "flags", flags, sizeof flags) &&
+    return readInterfaceFile(i.flags, i.name, "flags", flags, sizeof flags) &&
            parseHex(flags, std::strlen(flags), value) && (value & kIffUp) != 0;
 }
 
 int LinuxConnectionProbe::interfaceType(const char* name) const {
     char text[16];
-    if (!readInterfaceFile(name, "type", text, sizeof text) || text[0] == '\0') return -1;
+    procfs::KeptFile once;  // the type of a device never changes
+    if (!readInterfaceFile(once, name, "type", text, sizeof text) || text[0] == '\0') return -1;
     char* end;
     const long type = std::strtol(text, &end, 10);
     if (*end != '\0' || type < 0 || type > 0xffff) return -1;

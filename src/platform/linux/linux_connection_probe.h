@@ -4,9 +4,11 @@
 #include <QString>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/connection.h"
+#include "platform/linux/proc_table.h"
 
 namespace lt {
 
@@ -26,6 +28,10 @@ class LinuxConnectionProbe final : public ConnectionProbe {
     // carry a default route; proxy whenever one is configured, on line or not.
     ConnectionState query() override;
 
+    // Whether the interface carried a default route (IPv4 or IPv6) at the last query, up
+    // or not: the interfaces whose traffic is the connection's.
+    bool carriesDefaultRoute(std::string_view name) const;
+
   private:
     static constexpr std::size_t kNameMax = 16;  // IFNAMSIZ, with its terminator
 
@@ -34,21 +40,22 @@ class LinuxConnectionProbe final : public ConnectionProbe {
         int type = -1;               // ARPHRD_*; -1 until read
         bool seenThisQuery = false;  // kept in the cache only while it has a default route
         bool checkedThisQuery = false;
+        procfs::KeptFile operstate, flags;  // read every second
     };
 
     void readIpv4Routes();
     void readIpv6Routes();
     void onDefaultRoute(const char* name, std::size_t length);
     Interface& interfaceNamed(const char* name, std::size_t length);
-    bool readInterfaceFile(const char* name, const char* file, char* out, std::size_t size) const;
-    bool interfaceIsUp(const char* name) const;
+    bool readInterfaceFile(procfs::KeptFile& kept, const char* name, const char* file, char* out,
+                           std::size_t size) const;
+    bool interfaceIsUp(Interface& i) const;
     int interfaceType(const char* name) const;
 
-    // The route tables stay open and are re-read in place (see the .cpp).
     std::string ipv4Routes_;
     std::string ipv6Routes_;
-    int ipv4Fd_ = -1;
-    int ipv6Fd_ = -1;
+    procfs::KeptFile ipv4File_;
+    procfs::KeptFile ipv6File_;
     std::string sysNet_;  // ".../sys/class/net/"
     bool proxyConfigured_;
     std::vector<Interface> interfaces_;  // few entries; reserved, so no allocation per tick
