@@ -62,7 +62,7 @@ class AppTest : public ::testing::Test {
         app = std::make_unique<Application>(PlatformParts{
             clock, probe, cutter, socket, setter, autostart, *loop,
             AppFiles{dir.path(), dir.path()}, QStringLiteral("/opt/linktally/linktally"),
-            QStringLiteral("en_US"), trayAvailable});
+            QStringLiteral("en_US"), trayAvailable, &counters, &notifier});
         QObject::connect(app.get(), &Application::finished, [this](int code) { exitCode = code; });
         ASSERT_TRUE(app->start());
         QApplication::setActiveWindow(&window());
@@ -141,6 +141,8 @@ class AppTest : public ::testing::Test {
     FakeTimeSocket socket;
     FakeClockSetter setter;
     FakeAutostart autostart;
+    FakeTrafficCounters counters;
+    FakeNotifier notifier;
     bool trayAvailable = true;
     std::unique_ptr<Application> app;
     int exitCode = -1;

@@ -8,8 +8,10 @@
 #include "form/messages.h"
 #include "platform/autostart.h"
 #include "platform/connection.h"
+#include "platform/desktop_notifier.h"
 #include "platform/message_box.h"
 #include "platform/time_service.h"
+#include "platform/traffic_counters.h"
 
 #include <ostream>
 
@@ -70,6 +72,38 @@ class FakeCutter final : public ConnectionCutter {
     int ends = 1;
     int calls = 0;
     FakeProbe* probe = nullptr;  // goes off line when a cut ends something
+};
+
+// One link's byte counters, moved by the test; unreadable when it says so.
+class FakeTrafficCounters final : public TrafficCounters {
+  public:
+    bool read(std::vector<InterfaceBytes>& out) override {
+        out.clear();
+        if (!readable) return false;
+        InterfaceBytes link;
+        link.name[0] = 'e', link.name[1] = '0';
+        link.received = received;
+        link.sent = sent;
+        out.push_back(link);
+        return true;
+    }
+    std::uint64_t received = 1'000'000'000, sent = 500'000'000;
+    bool readable = true;
+};
+
+// Records the notifications; answers as if no service ran when it says so.
+class FakeNotifier final : public DesktopNotifier {
+  public:
+    bool notify(const QString& title, const QString& body) override {
+        if (!available) return false;
+        shown.push_back({title, body});
+        return true;
+    }
+    struct Shown {
+        QString title, body;
+    };
+    std::vector<Shown> shown;
+    bool available = true;
 };
 
 // A time server's connection that the test plays.
