@@ -90,7 +90,8 @@ void BM_Append(benchmark::State& state) {
     if (!store.open()) state.SkipWithError(qPrintable(store.error()));
     const lt::SessionRecord r{QStringLiteral("05/12/2026"), QStringLiteral("09:15:02"),
                               QStringLiteral("10:47:31"),   QStringLiteral("01:32:29"),
-                              QStringLiteral("012.10"),     QStringLiteral("1234.56")};
+                              QStringLiteral("012.10"),     QStringLiteral("1234.56"),
+                              QStringLiteral("52000000"),   QStringLiteral("3100000")};
     std::uint64_t id = 1'000'000;
     for (auto _ : state)
         if (!store.store({{++id, r}})) state.SkipWithError(qPrintable(store.error()));

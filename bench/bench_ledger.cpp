@@ -17,7 +17,8 @@ namespace {
 const lt::LedgerEntry kRunning{
     0x1234567890ABCDEFu,
     {QStringLiteral("05/12/2026"), QStringLiteral("09:15:02"), QStringLiteral("10:47:31"),
-     QStringLiteral("01:32:29"), QStringLiteral("012.10"), QStringLiteral("1234.56")},
+     QStringLiteral("01:32:29"), QStringLiteral("012.10"), QStringLiteral("1234.56"),
+     QStringLiteral("52000000"), QStringLiteral("3100000")},
     QStringLiteral("03:12:40"),
     QStringLiteral("03")};
 

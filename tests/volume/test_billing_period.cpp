@@ -64,7 +64,9 @@ TEST(BillingPeriod, MonthsFromTheBillingDayAndIsoWeeksAcrossTheYearEnd) {
                 weekNumber = d.weekNumber();
             }
             ASSERT_EQ(p.nextStart, current.nextStart);
-            if (kind == PeriodKind::Week) ASSERT_EQ(d.weekNumber(), weekNumber);
+            if (kind == PeriodKind::Week) {
+                ASSERT_EQ(d.weekNumber(), weekNumber);
+            }
         }
     }
 }
