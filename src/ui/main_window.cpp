@@ -159,14 +159,16 @@ void MainWindow::bindGrid() {
     QHeaderView* header = grid_->horizontalHeader();
     const QFontMetrics fm(header->font());
     const auto captions = gridCaptions();
-    const char* samples[] = {"00/00/0000", "00:00:00", "00:00:00",
-                             "00:00:00",   "0000.00",  "00000.00"};
-    for (int c = 0; c < static_cast<int>(captions.size()); ++c) {
+    constexpr const char* samples[] = {"00/00/0000", "00:00:00", "00:00:00", "00:00:00",
+                                       "0000.00",    "00000.00", "000.0 MB", "000.0 MB"};
+    static_assert(std::size(samples) == 8, "a sample for every column of the history");
+    const int columns = std::min<int>(static_cast<int>(captions.size()), std::size(samples));
+    for (int c = 0; c < columns; ++c) {
         const auto& e = captions[static_cast<size_t>(c)];
         const int text = std::max({fm.horizontalAdvance(QString::fromUtf8(e.english)),
                                    fm.horizontalAdvance(QString::fromUtf8(e.spanish)),
                                    fm.horizontalAdvance(QString::fromLatin1(samples[c]))});
-        header->resizeSection(c, text + 3 * fm.averageCharWidth() + 16);
+        header->resizeSection(c, text + fm.averageCharWidth() + 14);
     }
     // Stored oldest first; the newest session is the one to see.
     header->setSortIndicatorShown(false);

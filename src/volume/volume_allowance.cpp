@@ -381,6 +381,7 @@ void VolumeAllowance::mostrar() {
                           formatRate(estado_.TasaRecibida), formatRate(estado_.TasaEnviada))
                : QString();
     form_.LbVolumen_Estado.setCaption(volumen);
+    form_.LbVolumen_Estado.setVisible(sesion);  // no empty line while off line
     form_.FrChico.LbVolumen.setCaption(
         sesion ? formatBytes(static_cast<std::int64_t>(estado_.BytesRecibidos)) +
                      QStringLiteral(" / ") +
@@ -401,6 +402,7 @@ void VolumeAllowance::mostrar() {
     }
     form_.LbCuota_Estado.setCaption(uso.join(QLatin1Char('\n')));
     form_.LbPronostico_Estado.setCaption(pronostico.join(QLatin1Char('\n')));
+    form_.LbPronostico_Estado.setVisible(!pronostico.isEmpty());
     form_.Systray.setExtra((uso + pronostico).join(QLatin1Char('\n')));
     // The ring shows the data allowance, else the time allowance.
     const Uso& anillo = datos.limit > 0 ? datos : tiempo;
