@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/private_bus.h"
 #include "support/test_support.h"
 
 namespace lt {
@@ -134,12 +135,8 @@ class ConnectionCutterTest : public ::testing::Test {
     static void SetUpTestSuite() { test::coreApplication(); }
 
     void SetUp() override {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) GTEST_SKIP() << "dbus-daemon is not installed";
-        daemon_.start(daemon, {"--session", "--print-address", "--nofork"});
-        while (daemon_.waitForReadyRead(5000) && !daemon_.canReadLine()) {
-        }
-        address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+        address_ = test::startPrivateBus(daemon_);
+        if (address_.isEmpty()) GTEST_SKIP() << "no private bus: dbus-daemon is not installed";
         service_ = QDBusConnection::connectToBus(address_, QStringLiteral("nm-stand-in"));
         ASSERT_TRUE(service_.isConnected()) << "the private bus did not start";
         serviceThread_.start();

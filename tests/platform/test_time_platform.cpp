@@ -15,6 +15,7 @@
 
 #include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
+#include "support/private_bus.h"
 #include "support/test_support.h"
 
 namespace lt {
@@ -102,14 +103,9 @@ class FakeTimedated : public QObject, protected QDBusContext {
 };
 
 TEST_F(Loopback, ClockSetterAsksTimedatedAndReportsItsRefusal) {
-    const QString exe = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (exe.isEmpty()) GTEST_SKIP() << "dbus-daemon is not installed";
     QProcess daemon;
-    daemon.start(exe, {"--session", "--print-address", "--nofork"});
-    while (daemon.waitForReadyRead(5000) && !daemon.canReadLine()) {
-    }
-    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
-    ASSERT_FALSE(address.isEmpty());
+    const QString address = test::startPrivateBus(daemon);
+    if (address.isEmpty()) GTEST_SKIP() << "no private bus: dbus-daemon is not installed";
     QThread thread;
     {
         QDBusConnection service = QDBusConnection::connectToBus(address, "timedated");
