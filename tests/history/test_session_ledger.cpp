@@ -105,6 +105,14 @@ TEST(SessionLedger, GarbageIsNoSlotAndTheFilesOfEarlierVersionsAreRead) {
     const auto slot = SessionLedger::decodeSlot(SessionLedger::encodeSlot(3, {}, {entry(4)}));
     ASSERT_TRUE(slot);
     EXPECT_EQ(slot->finished, std::vector<LedgerEntry>{entry(4)});
+    // A session's bytes come back from a crash with it.
+    LedgerEntry counted = entry(5);
+    counted.record.BytesRecibidos = QStringLiteral("123456789012");
+    counted.record.BytesEnviados = QStringLiteral("42");
+    const auto back = SessionLedger::decodeSlot(SessionLedger::encodeSlot(4, counted, {counted}));
+    ASSERT_TRUE(back && back->running);
+    EXPECT_EQ(*back->running, counted);
+    EXPECT_EQ(back->finished, std::vector<LedgerEntry>{counted});
 
     QTemporaryDir dir;
     const QString pending = dir.filePath(QStringLiteral("LinkTally.db.pending"));
