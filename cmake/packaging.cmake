@@ -16,6 +16,7 @@ install(FILES data/org.linktally.LinkTally.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/org.linktally.LinkTally.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/linktally.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Debian keeps the licence of a package beside its documentation.
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/linktally RENAME copyright)
 

@@ -71,14 +71,6 @@ std::optional<std::int64_t> sentOf(const Grid& grid, int row) {
 
 // A group's count stays none until one of its sessions has one; years of heavy use stop
 // at the largest count rather than wrap.
-void addBytes(std::optional<std::int64_t>& sum, std::optional<std::int64_t> bytes) {
-    if (!bytes) return;
-    const std::int64_t before = sum.value_or(0);
-    sum = *bytes > std::numeric_limits<std::int64_t>::max() - before
-              ? std::numeric_limits<std::int64_t>::max()
-              : before + *bytes;
-}
-
 QString bytesText(const std::optional<std::int64_t>& bytes) {
     return bytes ? QString::number(*bytes) : QString();
 }
@@ -285,6 +277,14 @@ std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos)
         points.push_back({g.label, static_cast<double>(g.seconds / 60), g.cost, g.totalCost,
                           g.label, g.received, g.sent});
     return points;
+}
+
+void addBytes(std::optional<std::int64_t>& sum, std::optional<std::int64_t> bytes) {
+    if (!bytes) return;
+    const std::int64_t before = sum.value_or(0);
+    sum = *bytes > std::numeric_limits<std::int64_t>::max() - before
+              ? std::numeric_limits<std::int64_t>::max()
+              : before + *bytes;
 }
 
 AxisScale niceScale(double largest, double finest) {

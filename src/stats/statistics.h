@@ -33,6 +33,8 @@ struct GrupoSesiones {
 // A stored byte count: decimal digits only. Empty (a session stored before bytes were
 // counted) or anything else is none.
 std::optional<std::int64_t> bytesOf(const QString& text);
+// Adds counted bytes to a sum that stops at the largest value; uncounted ones add nothing.
+void addBytes(std::optional<std::int64_t>& sum, std::optional<std::int64_t> bytes);
 
 // The rows of the history grid grouped by period; rows whose date cannot be read are
 // left out. Works on the texts of each row, in the grid's order.

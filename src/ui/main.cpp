@@ -16,9 +16,22 @@
 #include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
 #include "platform/linux/xdg_autostart.h"
+#include "report/report_command.h"
 #include "ui/application.h"
 
 int main(int argc, char* argv[]) {
+    // A long option asks for the terminal (a report, help, the version): no window, no
+    // display.
+    if (const QStringList args = lt::programArguments(argc, argv); lt::wantsReportCommand(args)) {
+        QCoreApplication core(argc, argv);
+        QTextStream out(stdout), err(stderr);
+        const auto history = [] {
+            return lt::chooseFileLocations(
+                       lt::gatherLocationInputs(QCoreApplication::applicationDirPath()))
+                .historyPath();
+        };
+        return lt::runReportCommand(args, history, out, err);
+    }
     lt::preferXWayland();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LinkTally"));
