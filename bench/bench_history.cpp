@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kFill =
     "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?1 - 1),"
     " s(i, start, dur) AS (SELECT i, (i * 7919) % 86400, 60 + (i * 104729) % 10800 FROM n)"
-    " INSERT INTO Historial"
+    " INSERT INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo,"
+    " CostoAcumulado)"
     " SELECT strftime('%d/%m/%Y', '2000-01-01', '+' || (i / 4) || ' days'),"
     " printf('%02d:%02d:%02d', start / 3600, start / 60 % 60, start % 60),"
     " printf('%02d:%02d:%02d', (start + dur) % 86400 / 3600, (start + dur) / 60 % 60,"

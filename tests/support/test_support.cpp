@@ -56,7 +56,8 @@ void fillHistory(const QString& path, int rows) {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(
         db,
-        "INSERT INTO Historial VALUES ('05/12/2026','10:00:00','11:00:00','01:00:00','001.60',?)",
+        "INSERT INTO Historial (fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, "
+        "CostoAcumulado) VALUES ('05/12/2026','10:00:00','11:00:00','01:00:00','001.60',?)",
         -1, &st, nullptr);
     for (int i = 0; i < rows; ++i) {
         const QByteArray acc = QByteArray::number(i * 1.6, 'f', 2);
