@@ -166,7 +166,7 @@ void VolumeAllowance::tick() {
         estado_.AvisosDados = warnings_.saved();
         if (hooks_.guardarAjustes) hooks_.guardarAjustes();
     }
-    mostrar();
+    mostrar(tiempo, volumen, dinero);
 }
 
 double VolumeAllowance::sumaDias(const BillingPeriod& p, double Dia::*campo) const {
@@ -372,6 +372,10 @@ void VolumeAllowance::traducir() {
 }
 
 void VolumeAllowance::mostrar() {
+    mostrar(usoTiempo(), usoVolumen(), usoDinero());
+}
+
+void VolumeAllowance::mostrar(const Uso& tiempo, const Uso& datos, const Uso& dinero) {
     const int code = estado_.CodigoIdioma;
     const bool sesion = enSesion();
     const QString volumen =
@@ -388,7 +392,6 @@ void VolumeAllowance::mostrar() {
                      formatBytes(static_cast<std::int64_t>(estado_.BytesEnviados))
                : QString());
 
-    const Uso tiempo = usoTiempo(), datos = usoVolumen(), dinero = usoDinero();
     QStringList uso, pronostico;
     if (tiempo.limit > 0) uso << lineaUso(Measure::Time, tiempo);
     uso << lineaUso(Measure::Volume, datos);

@@ -84,6 +84,8 @@ class VolumeAllowance {
     void notificar(const Notification& n);
     QString lineaUso(Measure m, const Uso& uso) const;
     QString lineaPronostico(Measure m, const Uso& uso) const;
+    // The period's uses already worked out by this tick.
+    void mostrar(const Uso& tiempo, const Uso& datos, const Uso& dinero);
 
     MainForm& form_;
     EstadoMonitor& estado_;

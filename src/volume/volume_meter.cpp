@@ -106,14 +106,6 @@ void VolumeMeter::stop() {
     rate_.clear();
 }
 
-void VolumeMeter::restore(std::uint64_t received, std::uint64_t sent) {
-    running_ = true;
-    received_ = received;
-    sent_ = sent;
-    baselines_.clear();
-    rate_.clear();
-}
-
 void VolumeMeter::addMoved(const std::vector<InterfaceBytes>& now, std::int64_t elapsedMs) {
     for (Baseline& b : baselines_) b.seen = false;
     for (const InterfaceBytes& bytes : now) {

@@ -51,9 +51,6 @@ class VolumeMeter {
     void sample(const std::vector<InterfaceBytes>& now, std::int64_t monotonicMs);
     // The totals stay readable until the next start.
     void stop();
-    // Continues a session from totals brought back after a crash; the next sample is the
-    // baseline.
-    void restore(std::uint64_t received, std::uint64_t sent);
 
     bool running() const { return running_; }
     std::uint64_t received() const { return received_; }

@@ -190,27 +190,6 @@ TEST_F(DesktopNotifierTest, NoServiceIsReportedAtOnceAndOneThatComesLaterIsUsed)
     EXPECT_FALSE(offBus.notify(QStringLiteral("a"), QStringLiteral("b")));
 }
 
-TEST_F(DesktopNotifierTest, AFailingServiceFallsBackUntilItAnswersAgainAndAHungOneNeverBlocks) {
-    FakeNotifications* service = startService();
-    service->refuse(true);
-    EXPECT_TRUE(notifier().notify(QStringLiteral("a"), QStringLiteral("refused")));
-    settle();
-    EXPECT_FALSE(notifier().notify(QStringLiteral("a"), QStringLiteral("balloon instead")));
-
-    service->refuse(false);
-    settle();  // the service answered the check sent with the refused notice
-    EXPECT_TRUE(notifier().notify(QStringLiteral("a"), QStringLiteral("back")));
-    ASSERT_TRUE(waitUntil([&] { return service->shown().size() == 1; }));
-    EXPECT_EQ(service->shown()[0].body, "back");
-
-    service->hang();
-    QElapsedTimer took;
-    took.start();
-    notifier().notify(QStringLiteral("a"), QStringLiteral("into the void"));
-    notifier().notify(QStringLiteral("a"), QStringLiteral("and again"));
-    EXPECT_LT(took.elapsed(), 1000);
-}
-
 }  // namespace
 }  // namespace lt
 

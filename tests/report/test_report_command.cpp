@@ -67,19 +67,6 @@ TEST_F(ReportCommandTest, CsvHoldsPlainNumbersAndTheWeekOfEachStartDay) {
               "Total,,24330,6.85,3001500500,21700\n");
 }
 
-TEST(ReportCsv, QuotesAStoredTextThatCouldBreakTheLine) {
-    const StoredRow odd{"02/03/2026", "10:00:00",  "late, \"very\"\nlate", "00:10:00", "000.10",
-                        std::nullopt, std::nullopt};
-    QString csv;
-    QTextStream out(&csv);
-    writeReport(buildReport({odd}, Periodo::Sesion, {}), ReportFormat::Csv, out);
-    out.flush();
-    EXPECT_EQ(csv,
-              "period,end,seconds,cost,received,sent\n"
-              "02/03/2026 10:00:00,\"late, \"\"very\"\"\nlate\",600,0.10,,\n"
-              "Total,,600,0.10,,\n");
-}
-
 TEST_F(ReportCommandTest, JsonIsAnArrayOfThePeriodsOnly) {
     const CommandRun run = report({"--report", "day", "--format", "json"});
     ASSERT_EQ(run.status, 0);

@@ -99,27 +99,4 @@ TEST(ReportGrouping, AgreesWithTheStatisticsOnARandomHistory) {
     }
 }
 
-TEST(ReportGrouping, WeeksRunFromMondayToSundayWhateverTheYear) {
-    const auto row = [](const char* date) {
-        return StoredRow{date, "10:00:00", "11:00:00", "01:00:00", "001.00", 5, std::nullopt};
-    };
-    // Sunday 04/01/2026 belongs to the week of Monday 29/12/2025; 05/01 opens the next.
-    const Report weeks = buildReport({row("04/01/2026"), row("29/12/2025"), row("05/01/2026"),
-                                      row("28/12/2025"), row("29/02/2024"), row("1/3/2024")},
-                                     Periodo::Semana, {});
-    QStringList periods;
-    for (const ReportLine& l : weeks.lines)
-        periods << l.period + u'x' + QString::number(l.sessions);
-    EXPECT_EQ(periods,
-              QStringList({"26/02/2024x2", "22/12/2025x1", "29/12/2025x2", "05/01/2026x1"}));
-    EXPECT_EQ(weeks.total.received, 30);
-    EXPECT_EQ(weeks.total.sent, std::nullopt);
-
-    const Report ranged = buildReport({row("04/01/2026"), row("29/12/2025"), row("05/01/2026")},
-                                      Periodo::Mes, {QDate(2026, 1, 1), QDate(2026, 1, 4)});
-    ASSERT_EQ(ranged.lines.size(), 1u);
-    EXPECT_EQ(ranged.lines[0].period, "01/2026");
-    EXPECT_EQ(ranged.lines[0].sessions, 1);
-}
-
 }  // namespace

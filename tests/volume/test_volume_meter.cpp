@@ -125,19 +125,5 @@ TEST(VolumeMeter, AnInterfaceChangeOrAFailedReadLosesNothingAndInventsNothing) {
     EXPECT_EQ(s.meter.received(), 11'000u);
 }
 
-TEST(VolumeMeter, ARestoredSessionGoesOnFromItsTotals) {
-    Session s;
-    s.start({counters("eth0", 1000, 10)});
-    s.meter.restore(5'000'000, 700'000);
-    EXPECT_TRUE(s.meter.running());
-    // The counters now have nothing to do with those before the crash: a baseline.
-    s.tick({counters("eth0", 123'456'789, 42)});
-    EXPECT_EQ(s.meter.received(), 5'000'000u);
-    s.tick({counters("eth0", 123'457'789, 142)});
-    EXPECT_EQ(s.meter.received(), 5'001'000u);
-    EXPECT_EQ(s.meter.sent(), 700'100u);
-    EXPECT_DOUBLE_EQ(s.meter.receivedPerSecond(), 1000);
-}
-
 }  // namespace
 }  // namespace lt
