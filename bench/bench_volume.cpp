@@ -57,7 +57,7 @@ void BM_AllowanceTickOnLine(benchmark::State& state) {
             rows.push_back({formatDate(clock.date() - d), "10:00:00", "11:00:00", "01:00:00",
                             "001.00", "010.00", "400000000", "20000000"});
     form.MSFlexGrid_Estado.setRows(rows);
-    volume.cargar(form.MSFlexGrid_Estado);
+    volume.cargar(test::daysOf(form.MSFlexGrid_Estado));
     form.LbTIEStadoE_Estado.setCaption(QStringLiteral("CONNECTED"));
     estado.Conectado = true;
     volume.sesionNueva();

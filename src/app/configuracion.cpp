@@ -41,11 +41,9 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                    .guardarSesion =
                        [this] {
                            history_.GuardarEnBaseDeDatosYactualizarGrilla();
-                           const Grid& grid = form_.MSFlexGrid_Estado;
-                           if (grid.rowCount() > 0) {
-                               summary_.sesionGuardada(grid.row(grid.rowCount() - 1));
-                               volume_.sesionGuardada(grid.row(grid.rowCount() - 1));
-                           }
+                           const QStringList row = history_.ultimaSesion().toRow();
+                           summary_.sesionGuardada(row);
+                           volume_.sesionGuardada(row);
                        },
                    .graficaPorSesion = [this] { GraficaPorSesion(); },
                    .tickDone =
@@ -81,9 +79,10 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                }),
       stats_(form_, estado_,
              Statistics::Hooks{
-                 .cargarGrilla = [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); },
+                 .cargarGrilla = [this] { history_.cargarEnOrdenGuardado(); },
                  .leyendaGrillaFilaCero = [this] { LeyendaGrillaFilaCero(); },
                  .grillaReemplazada = [this] { history_.gridReplaced(); },
+                 .sesionesPorDia = [this] { return history_.sesionesPorDia(); },
              }),
       summary_(form_, estado_, clock_),
       volume_(form_, estado_, clock_, noCounters_, messages_,
@@ -279,8 +278,9 @@ void Configuracion::Form_Load() {
     settings_.LeerINI();
     history_.abrir();
     history_.CargarDeBaseDeDatosVisuakizarGrilla();
-    summary_.cargar(form_.MSFlexGrid_Estado);
-    volume_.cargar(form_.MSFlexGrid_Estado);
+    const std::vector<SesionesDelDia> days = history_.sesionesPorDia();
+    summary_.cargar(days);
+    volume_.cargar(days);
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));
 
     const QString acumulado = form_.TxTiempoAcumulado_Estado.text();

@@ -37,6 +37,7 @@ void Grid::setRows(const std::vector<QStringList>& rows) {
 void Grid::setCells(std::vector<QString> cells) {
     cells.resize(cells.size() - cells.size() % static_cast<size_t>(columns_));
     changed(Change::BeginReset);
+    source_ = nullptr;
     cells_ = std::move(cells);
     changed(Change::EndReset);
     setSort(-1, true);  // new rows come in the order they are given
@@ -49,7 +50,30 @@ void Grid::setSort(int column, bool descending) {
     changed(Change::Sort, column, column);
 }
 
+void Grid::showRows(const GridRows* source) {
+    changed(Change::BeginReset);
+    cells_ = {};
+    source_ = source;
+    sourceRows_ = source ? source->count() : 0;
+    changed(Change::EndReset);
+}
+
+void Grid::sourceChanged(bool appended) {
+    if (!source_) return;
+    const int before = sourceRows_, now = source_->count();
+    if (appended && now > before) {
+        changed(Change::BeginAppend, before, now - 1);
+        sourceRows_ = now;
+        changed(Change::EndAppend, before, now - 1);
+        return;
+    }
+    changed(Change::BeginReset);
+    sourceRows_ = now;
+    changed(Change::EndReset);
+}
+
 void Grid::appendRow(const QStringList& row) {
+    if (source_) return;  // the source has it already
     const int last = rowCount();
     changed(Change::BeginAppend, last, last);
     for (int c = 0; c < columns_; ++c) cells_.push_back(c < row.size() ? row[c] : QString());
@@ -59,6 +83,7 @@ void Grid::appendRow(const QStringList& row) {
 void Grid::clear() {
     changed(Change::BeginReset);
     cells_.clear();
+    source_ = nullptr;
     changed(Change::EndReset);
     setSort(-1, true);
     for (auto& c : captions_) c.clear();
@@ -66,6 +91,7 @@ void Grid::clear() {
 }
 
 void Grid::reorder(const std::vector<int>& order) {
+    if (source_) return;  // a source sorts itself
     const auto cols = static_cast<size_t>(columns_);
     std::vector<QString> sorted;
     sorted.reserve(order.size() * cols);

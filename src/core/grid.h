@@ -10,6 +10,14 @@
 
 namespace lt {
 
+// Rows that live elsewhere (a database) and are read as they are shown.
+class GridRows {
+  public:
+    virtual ~GridRows() = default;
+    virtual int count() const = 0;
+    virtual QString cell(int r, int c) const = 0;
+};
+
 class Grid final : public Control {
   public:
     // Begin* comes before the rows change and End* after, as item views expect.
@@ -35,8 +43,12 @@ class Grid final : public Control {
 
     int columns() const { return columns_; }
     // Data rows, not counting the caption row.
-    int rowCount() const { return static_cast<int>(cells_.size() / static_cast<size_t>(columns_)); }
-    const QString& cell(int r, int c) const {
+    int rowCount() const {
+        return source_ ? sourceRows_
+                       : static_cast<int>(cells_.size() / static_cast<size_t>(columns_));
+    }
+    QString cell(int r, int c) const {
+        if (source_) return source_->cell(r, c);
         return cells_[static_cast<size_t>(r) * static_cast<size_t>(columns_) +
                       static_cast<size_t>(c)];
     }
@@ -53,6 +65,13 @@ class Grid final : public Control {
     // no allocation per row).
     void setCells(std::vector<QString> cells);
     void appendRow(const QStringList& row);
+    // Shows rows read from `source` (not owned) until rows are set again; the grid's
+    // own rows are dropped. Called again when the source's rows have been reordered.
+    void showRows(const GridRows* source);
+    const GridRows* source() const { return source_; }
+    // The source gained rows at its end, or changed otherwise (a reset) when `appended`
+    // is false. Views see the new rows only from here on.
+    void sourceChanged(bool appended);
     void clear();
     // Reorders the rows (sorting); the rows' texts stay as they are.
     void reorder(const std::vector<int>& order);
@@ -76,6 +95,8 @@ class Grid final : public Control {
     QStringList suffixes_;
     std::vector<CellFormat> formats_;
     std::vector<QString> cells_;
+    const GridRows* source_ = nullptr;
+    int sourceRows_ = 0;  // what views were last told
     int sortColumn_ = -1;
     bool sortDescending_ = true;
     Notifier<Change, int, int> rowsChanged_;

@@ -36,6 +36,75 @@ constexpr const char* kSelectAll =
     "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado, "
     "BytesRecibidos, BytesEnviados FROM Historial ORDER BY rowid";
 
+// The values the texts stand for, worked out by the database from the texts alone (so
+// that any program may still write the six texts) and kept only in the indexes. A text
+// that does not read as its kind gets a value below every real one, as it sorts.
+constexpr std::int64_t kNoDay = -99'999'999;
+constexpr const char* kNoMoney = "-1e308";
+
+QByteArray timeSeconds(const char* column) {
+    const QByteArray t(column);
+    return "CASE WHEN " + t + " GLOB '[0-2][0-9]:[0-5][0-9]:[0-5][0-9]' AND substr(" + t +
+           ",1,2) < '24' THEN substr(" + t + ",1,2)*3600 + substr(" + t + ",4,2)*60 + substr(" + t +
+           ",7,2) ELSE -1 END";
+}
+
+QByteArray dayNumber() {
+    // "dd/MM/yyyy" counted in days from 01/01/1970 by the proleptic Gregorian calendar.
+    const QByteArray y = "CAST(substr(fecha,7,4) AS INTEGER)";
+    const QByteArray m = "CAST(substr(fecha,4,2) AS INTEGER)";
+    const QByteArray d = "CAST(substr(fecha,1,2) AS INTEGER)";
+    const QByteArray yy = "(" + y + " - (" + m + " <= 2))";
+    const QByteArray yoe = "(" + yy + " % 400)";
+    const QByteArray leap = "((" + y + " % 4 = 0 AND " + y + " % 100 <> 0) OR " + y + " % 400 = 0)";
+    const QByteArray monthDays = "CASE " + m + " WHEN 2 THEN 28 + " + leap +
+                                 " WHEN 4 THEN 30 WHEN 6 THEN 30 WHEN 9 THEN 30 WHEN 11 THEN 30 "
+                                 "ELSE 31 END";
+    return "CASE WHEN fecha GLOB '[0-3][0-9]/[01][0-9]/[0-9][0-9][0-9][0-9]' AND " + m +
+           " BETWEEN 1 AND 12 AND " + d + " BETWEEN 1 AND " + monthDays + " AND " + y +
+           " >= 1 THEN (" + yy + " / 400) * 146097 + " + yoe + " * 365 + " + yoe + " / 4 - " + yoe +
+           " / 100 + (153 * ((" + m + " + 9) % 12) + 2) / 5 + " + d + " - 1 - 719468 ELSE " +
+           QByteArray::number(kNoDay) + " END";
+}
+
+QByteArray durationSeconds() {
+    const QByteArray hours = "substr(TiempoConexion,1,length(TiempoConexion)-6)";
+    return "CASE WHEN TiempoConexion GLOB '*[0-9]:[0-5][0-9]:[0-5][0-9]' AND "
+           "length(TiempoConexion) "
+           ">= 7 AND " +
+           hours + " NOT GLOB '*[^0-9]*' THEN CAST(" + hours +
+           " AS INTEGER)*3600 + substr(TiempoConexion,-5,2)*60 + substr(TiempoConexion,-2,2) "
+           "ELSE -1 END";
+}
+
+QByteArray money(const char* column) {
+    const QByteArray c(column);
+    return "CASE WHEN " + c + " GLOB '*[0-9]*' AND " + c + " NOT GLOB '*[^0-9.eE+-]*' THEN CAST(" +
+           c + " AS REAL) ELSE " + kNoMoney + " END";
+}
+
+struct ValueColumn {
+    const char* name;
+    QByteArray (*expression)();
+};
+
+// One for each column of the grid, in its order.
+const ValueColumn kValueColumns[kFieldCount] = {
+    {"Dia", dayNumber},
+    {"InicioSeg", [] { return timeSeconds("HoraInicio"); }},
+    {"FinSeg", [] { return timeSeconds("HoraFinalizacion"); }},
+    {"DuracionSeg", durationSeconds},
+    {"CostoNum", [] { return money("costo"); }},
+    {"CostoAcumNum", [] { return money("CostoAcumulado"); }},
+    {"RecibidosNum", [] { return QByteArray("coalesce(BytesRecibidos, -1)"); }},
+    {"EnviadosNum", [] { return QByteArray("coalesce(BytesEnviados, -1)"); }},
+};
+
+// What a day's groups read, in one index, so that adding up never visits the table.
+constexpr const char* kDaysIndex =
+    "CREATE INDEX IF NOT EXISTS HistorialDias ON Historial (Dia, InicioSeg, DuracionSeg, "
+    "CostoNum, CostoAcumNum, RecibidosNum, EnviadosNum)";
+
 // A column's bytes; NULL (or a conversion that ran out of memory) reads as empty.
 QByteArrayView columnText(sqlite3_stmt* st, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
@@ -119,7 +188,8 @@ void rollback(sqlite3* db) {
 }
 
 bool hasColumn(sqlite3* db, const char* table, const char* column) {
-    const QByteArray sql = QByteArray("PRAGMA table_info(") + table + ')';
+    // xinfo: the worked-out columns are hidden from table_info.
+    const QByteArray sql = QByteArray("PRAGMA table_xinfo(") + table + ')';
     Statement st(db, sql.constData());
     while (st && sqlite3_step(st.get()) == SQLITE_ROW)
         if (columnText(st.get(), 1) == QByteArrayView(column)) return true;
@@ -255,7 +325,19 @@ bool HistoryStore::prepareSchema(bool hasTable) {
             QByteArray("ALTER TABLE Historial ADD COLUMN ") + column + " INTEGER";
         ok = exec(db_, add.constData());
     }
-    ok = ok && exec(db_, kIdIndex) && exec(db_, mark.constData()) && exec(db_, "COMMIT");
+    for (const ValueColumn& v : kValueColumns) {
+        if (!ok) break;
+        if (!hasColumn(db_, "Historial", v.name)) {
+            const QByteArray add = QByteArray("ALTER TABLE Historial ADD COLUMN ") + v.name +
+                                   " GENERATED ALWAYS AS (" + v.expression() + ") VIRTUAL";
+            ok = exec(db_, add.constData());
+        }
+        const QByteArray index = QByteArray("CREATE INDEX IF NOT EXISTS HistorialPor") + v.name +
+                                 " ON Historial (" + v.name + ")";
+        ok = ok && exec(db_, index.constData());
+    }
+    ok = ok && exec(db_, kDaysIndex) && exec(db_, kIdIndex) && exec(db_, mark.constData()) &&
+         exec(db_, "COMMIT");
     if (ok) return true;
     fail(QStringLiteral("cannot prepare %1").arg(path_));
     rollback(db_);
@@ -290,9 +372,16 @@ void HistoryStore::closeDatabase() {
     readOnly_ = false;
 }
 
+bool HistoryStore::ensureWritable() {
+    // A connection opened (to read) while the file could not be written stays read-only
+    // after the file can be written again.
+    if (db_ && !readOnly_ && sqlite3_db_readonly(db_, "main") == 1) closeDatabase();
+    return ensureOpen();
+}
+
 bool HistoryStore::store(const std::vector<StoredSession>& sessions) {
     if (sessions.empty()) return true;
-    if (!ensureOpen()) return false;
+    if (!ensureWritable()) return false;
     if (readOnly_) return false;  // error() says why
     const QString what = QStringLiteral("cannot store the session in %1").arg(path_);
     bool ok = exec(db_, "BEGIN IMMEDIATE");
@@ -362,8 +451,112 @@ bool HistoryStore::readStored(const std::function<void(QString*)>& row,
     return rc == SQLITE_DONE || fail(what);
 }
 
-bool HistoryStore::clear() {
+std::optional<std::int64_t> HistoryStore::count() {
+    if (!ensureOpen()) return std::nullopt;
+    const auto n = queryInt(db_, "SELECT count(*) FROM Historial");
+    if (!n) fail(QStringLiteral("cannot read %1").arg(path_));
+    return n;
+}
+
+namespace {
+
+RowPlace placeOf(sqlite3_stmt* st, int keyColumn, int rowidColumn) {
+    RowPlace p;
+    p.real = sqlite3_column_type(st, keyColumn) == SQLITE_FLOAT;
+    if (p.real)
+        p.realValue = sqlite3_column_double(st, keyColumn);
+    else
+        p.intValue = sqlite3_column_int64(st, keyColumn);
+    p.rowid = sqlite3_column_int64(st, rowidColumn);
+    return p;
+}
+
+void bindPlace(sqlite3_stmt* st, int at, const RowPlace& p) {
+    if (p.real)
+        sqlite3_bind_double(st, at, p.realValue);
+    else
+        sqlite3_bind_int64(st, at, p.intValue);
+    sqlite3_bind_int64(st, at + 1, p.rowid);
+}
+
+QByteArray runQuery(HistoryOrder order, bool backwards, bool after) {
+    const bool down = order.descending != backwards;
+    const bool stored = order.column < 0 || order.column >= kFieldCount;
+    const QByteArray key(stored ? "rowid" : kValueColumns[order.column].name);
+    const QByteArray dir = down ? " DESC" : " ASC";
+    QByteArray sql =
+        "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo, CostoAcumulado, "
+        "BytesRecibidos, BytesEnviados, " +
+        key + ", rowid FROM Historial";
+    if (after)
+        sql += stored ? QByteArray(down ? " WHERE rowid < ?2" : " WHERE rowid > ?2")
+                      : " WHERE (" + key + ", rowid) " + (down ? "<" : ">") + " (?1, ?2)";
+    sql += " ORDER BY " + key + dir;
+    if (!stored) sql += ", rowid" + dir;
+    return sql + " LIMIT ?3 OFFSET ?4";
+}
+
+}  // namespace
+
+bool HistoryStore::readRun(HistoryOrder order, bool backwards, const RowPlace* after,
+                           std::int64_t skip, int limit, HistoryRun& out) {
+    out.cells.clear();
+    out.places.clear();
     if (!ensureOpen()) return false;
+    const QString what = QStringLiteral("cannot read %1").arg(path_);
+    Statement st(db_, runQuery(order, backwards, after != nullptr).constData());
+    if (!st) return fail(what);
+    if (after) bindPlace(st.get(), 1, *after);
+    sqlite3_bind_int(st.get(), 3, limit);
+    sqlite3_bind_int64(st.get(), 4, after ? 0 : std::max<std::int64_t>(skip, 0));
+    TextBlocks texts;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        for (int c = 0; c < kFieldCount; ++c)
+            out.cells.push_back(texts.add(columnText(st.get(), c)));
+        out.places.push_back(placeOf(st.get(), kFieldCount, kFieldCount + 1));
+    }
+    return rc == SQLITE_DONE || fail(what);
+}
+
+bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromDay) {
+    out.clear();
+    if (!ensureOpen()) return false;
+    const QString what = QStringLiteral("cannot read %1").arg(path_);
+    // The bare CostoAcumNum and InicioSeg come from the row max() picks: the day's latest
+    // start, the later row of two at the same second.
+    Statement st(db_,
+                 "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
+                 "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
+                 "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
+                 "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
+                 "FROM Historial WHERE Dia > ?1 AND Dia >= ?2 GROUP BY Dia ORDER BY Dia");
+    if (!st) return fail(what);
+    sqlite3_bind_int64(st.get(), 1, kNoDay);
+    sqlite3_bind_int64(st.get(), 2, fromDay);
+    const auto bytes = [&st](int countColumn) -> std::optional<std::int64_t> {
+        if (sqlite3_column_int64(st.get(), countColumn) == 0) return std::nullopt;
+        const double sum = sqlite3_column_double(st.get(), countColumn + 1);
+        constexpr double kMost = 9.2e18;  // below the largest count, as a double
+        return sum >= kMost ? std::numeric_limits<std::int64_t>::max()
+                            : static_cast<std::int64_t>(sum);
+    };
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        StoredDay& d = out.emplace_back();
+        d.day = sqlite3_column_int64(st.get(), 0);
+        d.seconds = static_cast<std::int64_t>(sqlite3_column_double(st.get(), 1));
+        d.cost = sqlite3_column_double(st.get(), 2);
+        d.lastTotalCost = sqlite3_column_double(st.get(), 4);
+        d.lastStart = sqlite3_column_int64(st.get(), 5);
+        d.received = bytes(6);
+        d.sent = bytes(8);
+    }
+    return rc == SQLITE_DONE || fail(what);
+}
+
+bool HistoryStore::clear() {
+    if (!ensureWritable()) return false;
     const QString what = QStringLiteral("cannot clear %1").arg(path_);
     if (readOnly_) {
         error_ = what + QStringLiteral(": it was written by a newer version of LinkTally");

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -33,10 +35,42 @@ struct StoredSession {
     SessionRecord record;
 };
 
+// Where a row stands in an order of the history: its sort value and its rowid.
+struct RowPlace {
+    bool real = false;  // the value is `realValue`, else `intValue`
+    std::int64_t intValue = 0;
+    double realValue = 0;
+    std::int64_t rowid = 0;
+};
+
+// How the history is read: by a column's value (-1: as stored), each way.
+struct HistoryOrder {
+    int column = -1;
+    bool descending = false;
+    bool operator==(const HistoryOrder&) const = default;
+};
+
+// A run of rows read from the history: their texts, row after row, and their places.
+struct HistoryRun {
+    std::vector<QString> cells;
+    std::vector<RowPlace> places;
+};
+
+// One day's sessions added up by the database (the day's number counts from 01/01/1970).
+struct StoredDay {
+    std::int64_t day = 0;
+    std::int64_t seconds = 0;
+    double cost = 0;
+    double lastTotalCost = 0;
+    std::int64_t lastStart = -1;
+    std::optional<std::int64_t> received, sent;
+};
+
 class HistoryStore {
   public:
-    // 2: the session id. 3: the bytes received and sent.
-    static constexpr int kSchemaVersion = 3;
+    // 2: the session id. 3: the bytes received and sent. 4: the values the texts stand
+    // for, as columns the database works out itself, with indexes.
+    static constexpr int kSchemaVersion = 4;
     // Long enough to ride out another program reading or backing up the file, short
     // enough not to freeze the window for long.
     static constexpr int kDefaultBusyTimeoutMs = 2000;
@@ -62,6 +96,15 @@ class HistoryStore {
     bool loadCells(std::vector<QString>& cells);
     // Every stored record in insertion order.
     bool loadAll(std::vector<SessionRecord>& out);
+    // How many sessions are stored; none when the history cannot be read.
+    std::optional<std::int64_t> count();
+    // Up to `limit` rows in `order`, read backwards when `backwards`: the rows after
+    // `after` (in the reading direction) when given, else from the `skip`-th row on.
+    bool readRun(HistoryOrder order, bool backwards, const RowPlace* after, std::int64_t skip,
+                 int limit, HistoryRun& out);
+    // The sessions added up per day of their start, days in order, from `fromDay` on.
+    bool sessionsByDay(std::vector<StoredDay>& out,
+                       std::int64_t fromDay = std::numeric_limits<std::int64_t>::min());
     // Deletes every record; false when the table could not be emptied.
     bool clear();
     // A whole, consistent copy of the history in a new file at path.
@@ -82,6 +125,7 @@ class HistoryStore {
 
   private:
     bool ensureOpen();
+    bool ensureWritable();
     bool openDatabase();
     bool prepareSchema(bool hasTable);
     bool setAsideDamaged();

@@ -103,16 +103,39 @@ bool SessionHistory::guardarPendientes() {
 }
 
 void SessionHistory::CargarDeBaseDeDatosVisuakizarGrilla() {
-    // Reading the whole table again buys nothing while the grid already shows it.
     if (gridHoldsHistory_) return;
-    std::vector<QString> cells;
-    store_.loadCells(cells);
-    // The sessions that wait for the database are history all the same.
-    for (const LedgerEntry& e : ledger_.finished())
-        for (const QString& text : e.record.toRow()) cells.push_back(text);
-    form_.MSFlexGrid_Estado.setCells(std::move(cells));
-    estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
+    Grid& grid = form_.MSFlexGrid_Estado;
+    rows_.refresh();
+    grid.showRows(&rows_);
+    const HistoryOrder order = rows_.order();
+    grid.setSort(order.column, order.column < 0 || order.descending);
+    estado_.CantidadSesiones = grid.rowCount();
     gridHoldsHistory_ = true;
+}
+
+void SessionHistory::cargarEnOrdenGuardado() {
+    if (rows_.order() != HistoryOrder{}) {
+        rows_.setOrder({});
+        gridHoldsHistory_ = false;
+    }
+    CargarDeBaseDeDatosVisuakizarGrilla();
+}
+
+std::vector<SesionesDelDia> SessionHistory::sesionesPorDia() {
+    // Day numbers of the database count from 01/01/1970, ours from 30/12/1899.
+    constexpr long long kUnixDayZero = 25569;
+    std::vector<StoredDay> stored;
+    store_.sessionsByDay(stored);
+    std::vector<SesionesDelDia> days;
+    days.reserve(stored.size());
+    for (const StoredDay& d : stored)
+        days.push_back({d.day + kUnixDayZero, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
+                        d.received, d.sent});
+    const auto& waiting = ledger_.finished();
+    juntarDias(days, lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {
+                   return waiting[static_cast<size_t>(r)].record.toRow().at(c);
+               }));
+    return days;
 }
 
 LedgerEntry SessionHistory::sesionEnCurso() const {
@@ -133,6 +156,7 @@ void SessionHistory::sesionNueva() {
 
 void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
     const LedgerEntry entry = sesionEnCurso();
+    ultima_ = entry.record;
     CargarDeBaseDeDatosVisuakizarGrilla();
     // On the disk before anything else may fail.
     if (ledger_.finish(entry))
@@ -148,8 +172,10 @@ void SessionHistory::GuardarEnBaseDeDatosYactualizarGrilla() {
             messages_.show(MessageBox::Icon::Information, kMsgHistoryPendingSaved);
         writeFailureReported_ = false;
     }
-    // Stored or waiting, the session belongs in the grid; the rows shown stay as they are.
-    form_.MSFlexGrid_Estado.appendRow(entry.record.toRow());
+    // Stored or waiting, the session belongs in the grid: at the end of the stored order,
+    // where its values put it in another.
+    rows_.refresh();
+    form_.MSFlexGrid_Estado.sourceChanged(rows_.order() == HistoryOrder{});
     estado_.CantidadSesiones = form_.MSFlexGrid_Estado.rowCount();
 }
 
@@ -215,8 +241,8 @@ void SessionHistory::limpiarHistorial() {
     std::vector<std::uint64_t> ids;
     for (const LedgerEntry& e : ledger_.finished()) ids.push_back(e.id);
     if (!ledger_.committed(ids)) avisarFallaLedger();
-    form_.MSFlexGrid_Estado.setRows({});
-    gridHoldsHistory_ = true;
+    gridHoldsHistory_ = false;
+    CargarDeBaseDeDatosVisuakizarGrilla();
     form_.STabTiempos_Estado.setTabEnabled(3, false);
     if (borrado) borrado();
     messages_.show(MessageBox::Icon::Information, kMsgHistoryCleared, copy);
@@ -224,12 +250,17 @@ void SessionHistory::limpiarHistorial() {
 
 void SessionHistory::MSFlexGrid_Estado_CaptionClick(int column) {
     // A second click on the same caption turns the order round.
-    const Grid& grid = form_.MSFlexGrid_Estado;
+    Grid& grid = form_.MSFlexGrid_Estado;
     const bool again = grid.sortColumn() == column && grid.sortDescending();
-    sortHistoryGrid(form_.MSFlexGrid_Estado, column, !again);
-    // A sort only reorders what is shown: the next load, store or chart starts again
-    // from the stored order.
-    gridHoldsHistory_ = false;
+    if (grid.source() != &rows_) {
+        // The statistics' groups, which live in the grid itself.
+        sortHistoryGrid(grid, column, !again);
+        return;
+    }
+    if (column < 0 || column >= grid.columns()) return;
+    rows_.setOrder({column, !again});
+    grid.showRows(&rows_);
+    grid.setSort(column, !again);
 }
 
 }  // namespace lt

@@ -5,9 +5,12 @@
 // database has it.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "history/history_rows.h"
 #include "history/history_store.h"
 #include "history/session_ledger.h"
+#include "stats/statistics.h"
 
 namespace lt {
 
@@ -27,13 +30,17 @@ class SessionHistory {
           store_(store),
           ledger_(ledger),
           settings_(settings),
-          messages_(messages) {}
+          messages_(messages),
+          rows_(store, ledger) {}
 
     // Opens the ledger and the history at start-up, reads the files of earlier versions
     // once, and stores what a crash or a failure left waiting, a running session with
     // all it had counted.
     void abrir();
+    // Shows the history in the grid, in the order the user chose last.
     void CargarDeBaseDeDatosVisuakizarGrilla();
+    // The same, in the order the sessions were stored (what the charts read).
+    void cargarEnOrdenGuardado();
     void GuardarEnBaseDeDatosYactualizarGrilla();
     // Asks first; a yes keeps a dated copy of the history beside it, then clears.
     void CdLimpiarBase_Configuracion_Click();
@@ -45,6 +52,10 @@ class SessionHistory {
     void checkpoint(const QString& costo, const QString& costoAcumulado);
     // The grid no longer holds the session rows (the grouped charts rewrite it).
     void gridReplaced() { gridHoldsHistory_ = false; }
+    // The session GuardarEnBaseDeDatosYactualizarGrilla() stored last.
+    const SessionRecord& ultimaSesion() const { return ultima_; }
+    // Every session, the waiting ones too, added up per day of its start.
+    std::vector<SesionesDelDia> sesionesPorDia();
     // Told when the user's clearing has emptied the history.
     std::function<void()> borrado;
 
@@ -66,6 +77,8 @@ class SessionHistory {
     SessionLedger& ledger_;
     SettingsStore& settings_;
     Messages& messages_;
+    HistoryRows rows_;
+    SessionRecord ultima_;
     bool gridHoldsHistory_ = false;
     bool writeFailureReported_ = false;
     bool ledgerFailureReported_ = false;

@@ -10,10 +10,15 @@
 
 namespace lt {
 
-void PeriodSummary::cargar(const Grid& history) {
+void PeriodSummary::cargar(const std::vector<SesionesDelDia>& history) {
     vaciar();
-    for (int r = 0; r < history.rowCount(); ++r)
-        sumar(history.cell(r, 0), history.cell(r, 3), history.cell(r, 4));
+    for (const SesionesDelDia& d : history) {
+        const QDate day = oleToDate(static_cast<double>(d.day));
+        if (day.year() != year_ || day.month() != month_) continue;
+        Totales& t = days_[day.day()];
+        t.seconds += d.seconds;
+        t.cost += d.cost;
+    }
     mostrar();
 }
 

@@ -6,13 +6,13 @@
 #include <map>
 
 #include "core/ole_date.h"
+#include "stats/statistics.h"
 
 namespace lt {
 
 struct MainForm;
 struct EstadoMonitor;
 class Clock;
-class Grid;
 
 class PeriodSummary {
   public:
@@ -20,7 +20,7 @@ class PeriodSummary {
         : form_(form), estado_(estado), clock_(clock) {}
 
     // The month's sessions from the history grid's rows (six texts each).
-    void cargar(const Grid& history);
+    void cargar(const std::vector<SesionesDelDia>& history);
     // A finished session: date, start, end, duration, cost, accumulated cost.
     void sesionGuardada(const QStringList& row);
     // The history was cleared.

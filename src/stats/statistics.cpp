@@ -187,13 +187,13 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
 
     // Sessions come mostly in date order, several a day: the previous row's date text and
     // group answer most rows without reading the date again or looking the group up.
-    const QString* lastDateText = nullptr;
+    QString lastDateText;  // shares the row's text; empty reads as no date
     long long lastDay = 0;
     size_t current = 0;
     bool ordered = true;  // groups so far opened in time order
 
     for (int r = 0; r < rows; ++r) {
-        const QString& dateText = grid.cell(r, 0);
+        const QString dateText = grid.cell(r, 0);
         if (periodo == Periodo::Sesion) {
             if (!strictDate(dateText)) continue;
             groups.push_back({sessionLabel(dateText, grid.cell(r, 1)), durationOf(grid.cell(r, 3)),
@@ -202,13 +202,13 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
             continue;
         }
 
-        if (!lastDateText || dateText != *lastDateText) {
+        if (lastDateText.isEmpty() || dateText != lastDateText) {
             const std::optional<OleDate> date = strictDate(dateText);
             if (!date) {
-                lastDateText = nullptr;
+                lastDateText.clear();
                 continue;
             }
-            lastDateText = &dateText;
+            lastDateText = dateText;
             lastDay = dayNumber(*date);
             const long long key = groupKey(periodo, lastDay);
             if (bounds.empty() || bounds[current].key != key) {
@@ -255,13 +255,82 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
     return sorted;
 }
 
+std::vector<SesionesDelDia> sesionesPorDia(int rows, const std::function<QString(int, int)>& cell) {
+    std::vector<SesionesDelDia> days;
+    std::unordered_map<long long, size_t> byDay;
+    bool ordered = true;
+    for (int r = 0; r < rows; ++r) {
+        const std::optional<OleDate> date = strictDate(cell(r, 0));
+        if (!date) continue;
+        const long long day = dayNumber(*date);
+        auto [it, added] = byDay.try_emplace(day, days.size());
+        if (added) {
+            ordered = ordered && (days.empty() || day > days.back().day);
+            days.push_back({day});
+        }
+        SesionesDelDia& d = days[it->second];
+        d.seconds += durationOf(cell(r, 3));
+        d.cost += moneyOf(cell(r, 4));
+        addBytes(d.received, bytesOf(cell(r, 6)));
+        addBytes(d.sent, bytesOf(cell(r, 7)));
+        const long long start = startSecond(cell(r, 1));
+        if (start >= d.lastStart) {
+            d.lastStart = start;
+            d.lastTotalCost = moneyOf(cell(r, 5));
+        }
+    }
+    if (!ordered)
+        std::sort(days.begin(), days.end(),
+                  [](const SesionesDelDia& a, const SesionesDelDia& b) { return a.day < b.day; });
+    return days;
+}
+
+void juntarDias(std::vector<SesionesDelDia>& days, const std::vector<SesionesDelDia>& later) {
+    for (const SesionesDelDia& l : later) {
+        auto it =
+            std::lower_bound(days.begin(), days.end(), l.day,
+                             [](const SesionesDelDia& d, long long day) { return d.day < day; });
+        if (it == days.end() || it->day != l.day) {
+            days.insert(it, l);
+            continue;
+        }
+        it->seconds += l.seconds;
+        it->cost += l.cost;
+        addBytes(it->received, l.received);
+        addBytes(it->sent, l.sent);
+        if (l.lastStart >= it->lastStart) {
+            it->lastStart = l.lastStart;
+            it->lastTotalCost = l.lastTotalCost;
+        }
+    }
+}
+
+std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, Periodo periodo) {
+    std::vector<GrupoSesiones> groups;
+    long long key = 0;
+    for (const SesionesDelDia& d : days) {
+        const long long k = groupKey(periodo, d.day);
+        if (groups.empty() || k != key) {
+            key = k;
+            groups.push_back({groupLabel(periodo, k)});
+        }
+        GrupoSesiones& g = groups.back();
+        g.seconds += d.seconds;
+        g.cost += d.cost;
+        addBytes(g.received, d.received);
+        addBytes(g.sent, d.sent);
+        g.totalCost = d.lastTotalCost;  // days come in order: the latest day's latest
+    }
+    return groups;
+}
+
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
     const int rows = grid.rowCount();
     std::vector<ChartPoint> points;
     points.reserve(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r) {
-        const QString& date = grid.cell(r, 0);
-        const QString& start = grid.cell(r, 1);
+        const QString date = grid.cell(r, 0);
+        const QString start = grid.cell(r, 1);
         points.push_back({sessionLabel(date, start),
                           static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
                           moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)),
@@ -351,7 +420,8 @@ void Statistics::graficaAgrupada(Periodo p) {
     if (!disponibilidad() || estado_.CantidadSesiones < 2) return;
     if (hooks_.cargarGrilla) hooks_.cargarGrilla();
     Grid& grid = form_.MSFlexGrid_Estado;
-    const std::vector<GrupoSesiones> grupos = agrupar(grid, p);
+    const std::vector<GrupoSesiones> grupos =
+        hooks_.sesionesPorDia ? agruparDias(hooks_.sesionesPorDia(), p) : agrupar(grid, p);
 
     std::vector<QString> cells;
     cells.reserve(grupos.size() * static_cast<size_t>(grid.columns()));

@@ -30,6 +30,29 @@ struct GrupoSesiones {
     std::optional<std::int64_t> sent{};
 };
 
+// The sessions that began on one day, added up: what every grouping, the month's totals
+// and the allowances are made of.
+struct SesionesDelDia {
+    long long day = 0;  // day number: days since 30/12/1899
+    long long seconds = 0;
+    double cost = 0;
+    // The accumulated cost of the day's latest session, and when that session began
+    // (seconds into the day; -1 when unreadable).
+    double lastTotalCost = 0;
+    long long lastStart = -1;
+    std::optional<std::int64_t> received{};
+    std::optional<std::int64_t> sent{};
+};
+
+// Rows (read through cell(row, column), the history's columns) added up per day, days in
+// order; rows whose date cannot be read are left out. Of sessions that began at the same
+// second, the later row is the day's latest.
+std::vector<SesionesDelDia> sesionesPorDia(int rows, const std::function<QString(int, int)>& cell);
+// Adds the days of later rows into `days`; both in day order.
+void juntarDias(std::vector<SesionesDelDia>& days, const std::vector<SesionesDelDia>& later);
+// Days folded into groups of the period (not Sesion), in time order.
+std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, Periodo periodo);
+
 // A stored byte count: decimal digits only. Empty (a session stored before bytes were
 // counted) or anything else is none.
 std::optional<std::int64_t> bytesOf(const QString& text);
@@ -52,6 +75,8 @@ class Statistics {
         std::function<void()> cargarGrilla;           // reload the history grid
         std::function<void()> leyendaGrillaFilaCero;  // its caption row
         std::function<void()> grillaReemplazada;      // the grid now holds group rows
+        // The history added up per day; without it the grid's rows are grouped.
+        std::function<std::vector<SesionesDelDia>()> sesionesPorDia;
     };
     Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks);
 

@@ -45,7 +45,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= grid_.rowCount() || index.column() >= grid_.columns())
         return {};
     if (role == Qt::DisplayRole) {
-        const QString& text = grid_.cell(index.row(), index.column());
+        const QString text = grid_.cell(index.row(), index.column());
         if (grid_.columnFormat(index.column()) == Grid::CellFormat::Bytes) {
             // Sessions from before bytes were counted show nothing.
             bool counted = false;

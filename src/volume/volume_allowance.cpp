@@ -56,12 +56,6 @@ PeriodKind kindOf(int periodo) {
     return periodo == 1 ? PeriodKind::Day : periodo == 2 ? PeriodKind::Week : PeriodKind::Month;
 }
 
-double bytesOf(const QString& text) {
-    bool ok = false;
-    const qulonglong n = text.toULongLong(&ok);
-    return ok ? static_cast<double>(n) : 0.0;
-}
-
 DataUnit unitOf(const QString& unidad) {
     return unidad == QLatin1String("MB") ? DataUnit::Megabytes : DataUnit::Gigabytes;
 }
@@ -79,10 +73,16 @@ VolumeAllowance::VolumeAllowance(MainForm& form, EstadoMonitor& estado, const Cl
     reading_.reserve(8);
 }
 
-void VolumeAllowance::cargar(const Grid& history) {
+void VolumeAllowance::cargar(const std::vector<SesionesDelDia>& history) {
     dias_.clear();
-    for (int r = 0; r < history.rowCount(); ++r)
-        sumar(history.cell(r, 0), history.cell(r, 4), history.cell(r, 6), history.cell(r, 7));
+    const long long oldest = dayOf(clock_.date()) - kDaysKept;
+    for (const SesionesDelDia& d : history) {
+        if (d.day < oldest) continue;
+        Dia& dia = dias_[d.day];
+        dia.bytes +=
+            static_cast<double>(d.received.value_or(0)) + static_cast<double>(d.sent.value_or(0));
+        dia.cost += d.cost;
+    }
     aplicarUmbrales();
     restaurarAvisos();
     mostrar();
@@ -103,7 +103,8 @@ void VolumeAllowance::sumar(const QString& fecha, const QString& costo, const QS
     const auto date = strictDate(fecha);
     if (!date || dayOf(*date) < dayOf(clock_.date()) - kDaysKept) return;
     Dia& d = dias_[dayOf(*date)];
-    d.bytes += bytesOf(recibidos) + bytesOf(enviados);
+    d.bytes += static_cast<double>(bytesOf(recibidos).value_or(0)) +
+               static_cast<double>(bytesOf(enviados).value_or(0));
     d.cost += strictReal(costo).value_or(0.0);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/traffic_counters.h"
+#include "stats/statistics.h"
 #include "volume/allowance_warnings.h"
 #include "volume/volume_meter.h"
 
@@ -18,7 +19,7 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Clock;
-class Grid;
+
 class Messages;
 
 class VolumeAllowance {
@@ -38,7 +39,7 @@ class VolumeAllowance {
     VolumeAllowance& operator=(const VolumeAllowance&) = delete;
 
     // The history's rows (eight texts each): the recent days' bytes and costs.
-    void cargar(const Grid& history);
+    void cargar(const std::vector<SesionesDelDia>& history);
     void sesionGuardada(const QStringList& row);
     void vaciar();
 

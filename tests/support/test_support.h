@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/grid.h"
 #include "form/messages.h"
 #include "platform/autostart.h"
 #include "platform/connection.h"
@@ -12,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/time_service.h"
 #include "platform/traffic_counters.h"
+#include "stats/statistics.h"
 
 #include <ostream>
 
@@ -21,6 +23,13 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace lt::test {
+
+// A grid's rows added up per day, as the database adds up the stored ones.
+inline std::vector<SesionesDelDia> daysOf(const Grid& grid) {
+    return sesionesPorDia(grid.rowCount(), [&grid](int r, int c) {
+        return c < grid.columns() ? grid.cell(r, c) : QString();
+    });
+}
 
 // Records the messages instead of showing them.
 class RecordingMessageBox final : public MessageBox {
