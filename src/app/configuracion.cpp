@@ -278,7 +278,10 @@ void Configuracion::Form_Load() {
     settings_.LeerINI();
     history_.abrir();
     history_.CargarDeBaseDeDatosVisuakizarGrilla();
-    const std::vector<SesionesDelDia> days = history_.sesionesPorDia();
+    // The month's totals and the allowances look back a few weeks at most.
+    constexpr long long kDiasRecientes = 62;
+    const std::vector<SesionesDelDia> days =
+        history_.sesionesPorDia(static_cast<long long>(clock_.date()) - kDiasRecientes);
     summary_.cargar(days);
     volume_.cargar(days);
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));

@@ -509,11 +509,14 @@ bool HistoryStore::readRun(HistoryOrder order, bool backwards, const RowPlace* a
     if (after) bindPlace(st.get(), 1, *after);
     sqlite3_bind_int(st.get(), 3, limit);
     sqlite3_bind_int64(st.get(), 4, after ? 0 : std::max<std::int64_t>(skip, 0));
-    TextBlocks texts;
+    // Texts of their own: the grid's callers keep and change a few, and a text that shares
+    // a block would take the whole block's room with it when changed.
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        for (int c = 0; c < kFieldCount; ++c)
-            out.cells.push_back(texts.add(columnText(st.get(), c)));
+        for (int c = 0; c < kFieldCount; ++c) {
+            const QByteArrayView text = columnText(st.get(), c);
+            out.cells.push_back(QString::fromUtf8(text.data(), text.size()));
+        }
         out.places.push_back(placeOf(st.get(), kFieldCount, kFieldCount + 1));
     }
     return rc == SQLITE_DONE || fail(what);
@@ -525,12 +528,14 @@ bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromD
     const QString what = QStringLiteral("cannot read %1").arg(path_);
     // The bare CostoAcumNum and InicioSeg come from the row max() picks: the day's latest
     // start, the later row of two at the same second.
-    Statement st(db_,
-                 "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
-                 "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
-                 "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
-                 "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
-                 "FROM Historial WHERE Dia > ?1 AND Dia >= ?2 GROUP BY Dia ORDER BY Dia");
+    Statement st(
+        db_,
+        "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
+        "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
+        "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
+        "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
+        "FROM Historial INDEXED BY HistorialDias WHERE Dia > ?1 AND Dia >= ?2 GROUP BY Dia "
+        "ORDER BY Dia");
     if (!st) return fail(what);
     sqlite3_bind_int64(st.get(), 1, kNoDay);
     sqlite3_bind_int64(st.get(), 2, fromDay);

@@ -121,11 +121,11 @@ void SessionHistory::cargarEnOrdenGuardado() {
     CargarDeBaseDeDatosVisuakizarGrilla();
 }
 
-std::vector<SesionesDelDia> SessionHistory::sesionesPorDia() {
+std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde) {
     // Day numbers of the database count from 01/01/1970, ours from 30/12/1899.
     constexpr long long kUnixDayZero = 25569;
     std::vector<StoredDay> stored;
-    store_.sessionsByDay(stored);
+    store_.sessionsByDay(stored, desde == kTodosLosDias ? desde : desde - kUnixDayZero);
     std::vector<SesionesDelDia> days;
     days.reserve(stored.size());
     for (const StoredDay& d : stored)
@@ -135,6 +135,7 @@ std::vector<SesionesDelDia> SessionHistory::sesionesPorDia() {
     juntarDias(days, lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {
                    return waiting[static_cast<size_t>(r)].record.toRow().at(c);
                }));
+    std::erase_if(days, [desde](const SesionesDelDia& d) { return d.day < desde; });
     return days;
 }
 

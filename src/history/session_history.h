@@ -5,6 +5,7 @@
 // database has it.
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "history/history_rows.h"
@@ -54,8 +55,10 @@ class SessionHistory {
     void gridReplaced() { gridHoldsHistory_ = false; }
     // The session GuardarEnBaseDeDatosYactualizarGrilla() stored last.
     const SessionRecord& ultimaSesion() const { return ultima_; }
-    // Every session, the waiting ones too, added up per day of its start.
-    std::vector<SesionesDelDia> sesionesPorDia();
+    // Every session, the waiting ones too, added up per day of its start, from `desde` (a day
+    // number) on.
+    std::vector<SesionesDelDia> sesionesPorDia(long long desde = kTodosLosDias);
+    static constexpr long long kTodosLosDias = std::numeric_limits<long long>::min();
     // Told when the user's clearing has emptied the history.
     std::function<void()> borrado;
 

@@ -326,9 +326,10 @@ std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, 
 
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
     const int rows = grid.rowCount();
+    const int first = std::max(0, rows - kSesionesEnGrafica);
     std::vector<ChartPoint> points;
-    points.reserve(static_cast<size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
+    points.reserve(static_cast<size_t>(rows - first));
+    for (int r = first; r < rows; ++r) {
         const QString date = grid.cell(r, 0);
         const QString start = grid.cell(r, 1);
         points.push_back({sessionLabel(date, start),

@@ -62,7 +62,9 @@ void addBytes(std::optional<std::int64_t>& sum, std::optional<std::int64_t> byte
 // The rows of the history grid grouped by period; rows whose date cannot be read are
 // left out. Works on the texts of each row, in the grid's order.
 std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo);
-// The chart points: one per session ("dd/MM hh:mm" labels) or one per group.
+// The chart points: one per session ("dd/MM hh:mm" labels), the newest kSesionesEnGrafica
+// of them (older ones are read in the day, week and month charts), or one per group.
+constexpr int kSesionesEnGrafica = 5000;
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid);
 std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos);
 // An axis that holds values up to largest with a little room above, in at most eight

@@ -81,6 +81,11 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
     for (const int r : {0, 99'999, 50'000, 50'256, 255, 77'777})
         EXPECT_EQ(grid().row(r), rows[size_t(r)]) << r;
 
+    // The chart per session reads the newest sessions only.
+    const std::vector<ChartPoint> points = puntosPorSesion(grid());
+    ASSERT_EQ(points.size(), size_t(kSesionesEnGrafica));
+    EXPECT_EQ(points.back().date, rows.back()[0] + ' ' + rows.back()[1]);
+
     // Each column by value, both ways: every row once, in order of the column's value.
     for (int c = 0; c < SessionRecord::kColumns; ++c)
         for (const bool descending : {false, true}) {
@@ -103,8 +108,8 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
     // A new session while sorted by cost takes its place in the order.
     source.setOrder({4, true});
     grid().showRows(&source);
-    rows.push_back({"31/12/2026", "23:00:00", "23:59:59", "00:59:59", "9999.99", "9999.99",
-                    "5", "6"});
+    rows.push_back(
+        {"31/12/2026", "23:00:00", "23:59:59", "00:59:59", "9999.99", "9999.99", "5", "6"});
     ASSERT_TRUE(store.store({{nextId++, SessionRecord::fromRow(rows.back())}}));
     source.refresh();
     grid().sourceChanged(false);
