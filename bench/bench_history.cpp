@@ -8,7 +8,11 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "history/history_rows.h"
 #include "history/history_store.h"
+#include "history/session_ledger.h"
+#include "platform/file_system.h"
+#include "stats/statistics.h"
 
 namespace {
 
@@ -84,6 +88,50 @@ void BM_Reload(benchmark::State& state) {
     for (auto _ : state) store.loadAll(records);
 }
 BENCHMARK(BM_Reload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The grid over a million sessions as the user sees it: a click on a caption (the order
+// changes, the count is read again) and the first rows shown; then a jump to the middle.
+void BM_GridOrder(benchmark::State& state) {
+    lt::HistoryStore store(historyOf(1'000'000));
+    if (!store.open()) state.SkipWithError(qPrintable(store.error()));
+    QTemporaryDir dir;
+    lt::PosixFileSystem fs;
+    lt::SessionLedger ledger(fs, dir.filePath(QStringLiteral("ledger")));
+    lt::HistoryRows rows(store, ledger);
+    const int column = static_cast<int>(state.range(0));
+    const bool middle = state.range(1) != 0;
+    bool down = true;
+    for (auto _ : state) {
+        rows.setOrder({column, down = !down});
+        rows.refresh();
+        const int first = middle ? rows.count() / 2 : 0;
+        for (int r = first; r < first + 40; ++r) benchmark::DoNotOptimize(rows.cell(r, column));
+    }
+}
+// By cost, first rows and the middle; in the stored order, the middle.
+BENCHMARK(BM_GridOrder)
+    ->Args({4, 0})
+    ->Args({4, 1})
+    ->Args({-1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The database adds up a million sessions per day; the days fold into months.
+void BM_GroupPerMonth(benchmark::State& state) {
+    lt::HistoryStore store(historyOf(1'000'000));
+    if (!store.open()) state.SkipWithError(qPrintable(store.error()));
+    for (auto _ : state) {
+        std::vector<lt::StoredDay> days;
+        store.sessionsByDay(days);
+        std::vector<lt::SesionesDelDia> ours;
+        ours.reserve(days.size());
+        for (const lt::StoredDay& d : days)
+            ours.push_back({d.day + 25569, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
+                            d.received, d.sent});
+        benchmark::DoNotOptimize(lt::agruparDias(ours, lt::Periodo::Mes));
+    }
+}
+BENCHMARK(BM_GroupPerMonth)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One finished session, committed and synced to disk.
 void BM_Append(benchmark::State& state) {

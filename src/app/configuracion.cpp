@@ -278,10 +278,12 @@ void Configuracion::Form_Load() {
     settings_.LeerINI();
     history_.abrir();
     history_.CargarDeBaseDeDatosVisuakizarGrilla();
-    // The month's totals and the allowances look back a few weeks at most.
+    // The month's totals and the allowances look back a few weeks at most (and sessions
+    // dated ahead by a wrong clock count for nothing there).
     constexpr long long kDiasRecientes = 62;
+    const auto today = static_cast<long long>(clock_.date());
     const std::vector<SesionesDelDia> days =
-        history_.sesionesPorDia(static_cast<long long>(clock_.date()) - kDiasRecientes);
+        history_.sesionesPorDia(today - kDiasRecientes, today + 1);
     summary_.cargar(days);
     volume_.cargar(days);
     form_.TxCOCostoAcumuladoDesde.setText(formatMoney(estado_.CostoAcumuladoPorSesion));

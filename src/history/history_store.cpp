@@ -522,23 +522,25 @@ bool HistoryStore::readRun(HistoryOrder order, bool backwards, const RowPlace* a
     return rc == SQLITE_DONE || fail(what);
 }
 
-bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromDay) {
+bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromDay,
+                                 std::int64_t toDay) {
     out.clear();
     if (!ensureOpen()) return false;
     const QString what = QStringLiteral("cannot read %1").arg(path_);
     // The bare CostoAcumNum and InicioSeg come from the row max() picks: the day's latest
     // start, the later row of two at the same second.
-    Statement st(
-        db_,
-        "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
-        "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
-        "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
-        "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
-        "FROM Historial INDEXED BY HistorialDias WHERE Dia > ?1 AND Dia >= ?2 GROUP BY Dia "
-        "ORDER BY Dia");
+    Statement st(db_,
+                 "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
+                 "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
+                 "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
+                 "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
+                 "FROM Historial INDEXED BY HistorialDias WHERE Dia > ?1 AND Dia >= ?2 AND "
+                 "Dia <= ?3 GROUP BY Dia "
+                 "ORDER BY Dia");
     if (!st) return fail(what);
     sqlite3_bind_int64(st.get(), 1, kNoDay);
     sqlite3_bind_int64(st.get(), 2, fromDay);
+    sqlite3_bind_int64(st.get(), 3, toDay);
     const auto bytes = [&st](int countColumn) -> std::optional<std::int64_t> {
         if (sqlite3_column_int64(st.get(), countColumn) == 0) return std::nullopt;
         const double sum = sqlite3_column_double(st.get(), countColumn + 1);

@@ -102,9 +102,11 @@ class HistoryStore {
     // `after` (in the reading direction) when given, else from the `skip`-th row on.
     bool readRun(HistoryOrder order, bool backwards, const RowPlace* after, std::int64_t skip,
                  int limit, HistoryRun& out);
-    // The sessions added up per day of their start, days in order, from `fromDay` on.
+    // The sessions added up per day of their start, days in order, from `fromDay` to
+    // `toDay`.
     bool sessionsByDay(std::vector<StoredDay>& out,
-                       std::int64_t fromDay = std::numeric_limits<std::int64_t>::min());
+                       std::int64_t fromDay = std::numeric_limits<std::int64_t>::min(),
+                       std::int64_t toDay = std::numeric_limits<std::int64_t>::max());
     // Deletes every record; false when the table could not be emptied.
     bool clear();
     // A whole, consistent copy of the history in a new file at path.

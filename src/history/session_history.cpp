@@ -121,11 +121,14 @@ void SessionHistory::cargarEnOrdenGuardado() {
     CargarDeBaseDeDatosVisuakizarGrilla();
 }
 
-std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde) {
+std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long long hasta) {
     // Day numbers of the database count from 01/01/1970, ours from 30/12/1899.
     constexpr long long kUnixDayZero = 25569;
+    constexpr long long kFirst = std::numeric_limits<long long>::min();
+    constexpr long long kLast = std::numeric_limits<long long>::max();
     std::vector<StoredDay> stored;
-    store_.sessionsByDay(stored, desde == kTodosLosDias ? desde : desde - kUnixDayZero);
+    store_.sessionsByDay(stored, desde == kFirst ? desde : desde - kUnixDayZero,
+                         hasta == kLast ? hasta : hasta - kUnixDayZero);
     std::vector<SesionesDelDia> days;
     days.reserve(stored.size());
     for (const StoredDay& d : stored)
@@ -135,7 +138,8 @@ std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde) {
     juntarDias(days, lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {
                    return waiting[static_cast<size_t>(r)].record.toRow().at(c);
                }));
-    std::erase_if(days, [desde](const SesionesDelDia& d) { return d.day < desde; });
+    std::erase_if(
+        days, [desde, hasta](const SesionesDelDia& d) { return d.day < desde || d.day > hasta; });
     return days;
 }
 

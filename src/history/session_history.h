@@ -55,10 +55,11 @@ class SessionHistory {
     void gridReplaced() { gridHoldsHistory_ = false; }
     // The session GuardarEnBaseDeDatosYactualizarGrilla() stored last.
     const SessionRecord& ultimaSesion() const { return ultima_; }
-    // Every session, the waiting ones too, added up per day of its start, from `desde` (a day
-    // number) on.
-    std::vector<SesionesDelDia> sesionesPorDia(long long desde = kTodosLosDias);
-    static constexpr long long kTodosLosDias = std::numeric_limits<long long>::min();
+    // Every session, the waiting ones too, added up per day of its start, from day number
+    // `desde` to `hasta`.
+    std::vector<SesionesDelDia> sesionesPorDia(
+        long long desde = std::numeric_limits<long long>::min(),
+        long long hasta = std::numeric_limits<long long>::max());
     // Told when the user's clearing has emptied the history.
     std::function<void()> borrado;
 
