@@ -66,6 +66,9 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
       store_(files_.historyPath()),
       ledger_(fs_, files_.ledgerPath()),
       history_(form_, estado_, clock_, store_, ledger_, settings_, messages_),
+      repricing_(
+          form_, estado_, clock_, store_, messages_, [this] { return cost_.condicionesActuales(); },
+          [this] { history_.recargar(); }),
       schedule_(
           form_, estado_, clock_, settings_, [this] { return connection_.cortarConexion(); },
           [this] { history_.CargarDeBaseDeDatosVisuakizarGrilla(); }),
@@ -246,6 +249,8 @@ void Configuracion::wireEvents() {
     };
     f.CdLimpiarBase_Configuracion.Click = [this] { history_.CdLimpiarBase_Configuracion_Click(); };
     f.CdAceptarVolumen_Configuracion.Click = [this] { volume_.aceptar(); };
+    f.CdRepreciar_Costo.Click = [this] { repricing_.CdRepreciar_Costo_Click(); };
+    f.CdAplicarPrecios_Costo.Click = [this] { repricing_.CdAplicarPrecios_Costo_Click(); };
     f.MSFlexGrid_Estado.CaptionClick = [this](int column) {
         history_.MSFlexGrid_Estado_CaptionClick(column);
     };

@@ -13,6 +13,7 @@
 #include "form/estado_monitor.h"
 #include "form/main_form.h"
 #include "form/messages.h"
+#include "history/history_repricing.h"
 #include "history/history_store.h"
 #include "history/session_history.h"
 #include "password/access_password.h"
@@ -137,6 +138,7 @@ class Configuracion {
     HistoryStore store_;
     SessionLedger ledger_;
     SessionHistory history_;
+    HistoryRepricing repricing_;
     InterruptionSchedule schedule_;
     AccessPassword password_;
     SettingsEditing editing_;

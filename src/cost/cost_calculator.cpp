@@ -35,6 +35,13 @@ TarifaConexion CostCalculator::TarifaActual() const {
     return tariff;
 }
 
+CondicionesCosto CostCalculator::condicionesActuales() const {
+    return {TarifaActual(), leadingNumber(form_.TxImpuestos_Costo.text().trimmed()),
+            form_.CkReduccionCosto_Costo.value() == 1,
+            leadingNumber(form_.TxCadaReduccionCosto_Costo.text()),
+            leadingNumber(form_.TxPorcentajeReduccionCosto_Costo.text())};
+}
+
 void CostCalculator::iniciarTramo() {
     estado_.InicioTramo = clock_.now();
     estado_.InicioTramoMono = clock_.monotonicMs();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "cost/repricing.h"
 #include "cost/tariff.h"
 
 namespace lt {
@@ -21,6 +22,8 @@ class CostCalculator {
     void TiCostos_Timer();
     // The tariff as the cost tab holds it now.
     TarifaConexion TarifaActual() const;
+    // The tariff, the reduction and the tax as the cost tab holds them now.
+    CondicionesCosto condicionesActuales() const;
     // Starts pricing a session (or a new reduction period) now.
     void iniciarTramo();
     // The final pricing of a session that ended earlier than now (the PC went to sleep).

@@ -218,6 +218,15 @@ struct MainForm {
     LT_CONTROL(TextBox, TxCadaReduccionCosto_Costo);
     LT_CONTROL(TextBox, TxPorcentajeReduccionCosto_Costo);
     LT_CONTROL(TextBox, TxImpuestos_Costo);
+    // What a range of the history would cost under the tariff above.
+    LT_CONTROL(Frame, FrRepreciar_Costo);
+    LT_CONTROL(Label, LbRepreciarDesde_Costo);
+    LT_CONTROL(TextBox, TxRepreciarDesde_Costo);
+    LT_CONTROL(Label, LbRepreciarHasta_Costo);
+    LT_CONTROL(TextBox, TxRepreciarHasta_Costo);
+    LT_CONTROL(CommandButton, CdRepreciar_Costo);
+    LT_CONTROL(Label, LbRepreciarResultado_Costo);
+    LT_CONTROL(CommandButton, CdAplicarPrecios_Costo);
     LT_CONTROL(DatePicker, DTPicker);
     std::array<TarifaControls, 8> Tarifas{{{registry, kDayWords[0]},
                                            {registry, kDayWords[1]},

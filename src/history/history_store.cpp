@@ -451,6 +451,55 @@ bool HistoryStore::readStored(const std::function<void(QString*)>& row,
     return rc == SQLITE_DONE || fail(what);
 }
 
+bool HistoryStore::costsBetween(std::int64_t fromDay, std::int64_t toDay,
+                                std::vector<StoredCost>& out) {
+    out.clear();
+    if (!ensureOpen()) return false;
+    Statement st(db_,
+                 "SELECT rowid, fecha, HoraInicio, TiempoConexion, costo, CostoAcumulado "
+                 "FROM Historial WHERE Dia BETWEEN ?1 AND ?2 ORDER BY rowid");
+    if (!st) return fail(QStringLiteral("cannot read %1").arg(path_));
+    sqlite3_bind_int64(st.get(), 1, fromDay);
+    sqlite3_bind_int64(st.get(), 2, toDay);
+    const auto text = [&st](int c) {
+        const QByteArrayView t = columnText(st.get(), c);
+        return QString::fromUtf8(t.data(), t.size());
+    };
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+        out.push_back(
+            {sqlite3_column_int64(st.get(), 0), text(1), text(2), text(3), text(4), text(5)});
+    return rc == SQLITE_DONE || fail(QStringLiteral("cannot read %1").arg(path_));
+}
+
+bool HistoryStore::rewriteCosts(const std::vector<StoredCost>& costs) {
+    if (!ensureWritable()) return false;
+    const QString what = QStringLiteral("cannot change the costs in %1").arg(path_);
+    if (readOnly_) {
+        error_ = what + QStringLiteral(": it was written by a newer version of LinkTally");
+        return false;
+    }
+    bool ok = exec(db_, "BEGIN IMMEDIATE");
+    {
+        Statement st(db_, "UPDATE Historial SET costo = ?1, CostoAcumulado = ?2 WHERE rowid = ?3");
+        ok = ok && st;
+        for (size_t i = 0; ok && i < costs.size(); ++i) {
+            const QByteArray costo = costs[i].costo.toUtf8();
+            const QByteArray acumulado = costs[i].CostoAcumulado.toUtf8();
+            sqlite3_bind_text(st.get(), 1, costo.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st.get(), 2, acumulado.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int64(st.get(), 3, costs[i].rowid);
+            ok = sqlite3_step(st.get()) == SQLITE_DONE;
+            sqlite3_reset(st.get());
+        }
+    }
+    if (ok && exec(db_, "COMMIT")) return true;
+    fail(what);
+    rollback(db_);
+    closeDatabase();
+    return false;
+}
+
 std::optional<std::int64_t> HistoryStore::count() {
     if (!ensureOpen()) return std::nullopt;
     const auto n = queryInt(db_, "SELECT count(*) FROM Historial");

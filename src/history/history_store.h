@@ -66,6 +66,12 @@ struct StoredDay {
     std::optional<std::int64_t> received, sent;
 };
 
+// A stored session's place and the texts that price it, and what it is to cost.
+struct StoredCost {
+    std::int64_t rowid = 0;
+    QString fecha, HoraInicio, TiempoConexion, costo, CostoAcumulado;
+};
+
 class HistoryStore {
   public:
     // 2: the session id. 3: the bytes received and sent. 4: the values the texts stand
@@ -107,6 +113,11 @@ class HistoryStore {
     bool sessionsByDay(std::vector<StoredDay>& out,
                        std::int64_t fromDay = std::numeric_limits<std::int64_t>::min(),
                        std::int64_t toDay = std::numeric_limits<std::int64_t>::max());
+    // The sessions that began from `fromDay` to `toDay` (days from 01/01/1970), in the
+    // order they were stored.
+    bool costsBetween(std::int64_t fromDay, std::int64_t toDay, std::vector<StoredCost>& out);
+    // Writes each session's costo and CostoAcumulado, all or none.
+    bool rewriteCosts(const std::vector<StoredCost>& costs);
     // Deletes every record; false when the table could not be emptied.
     bool clear();
     // A whole, consistent copy of the history in a new file at path.

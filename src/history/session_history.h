@@ -40,6 +40,11 @@ class SessionHistory {
     void abrir();
     // Shows the history in the grid, in the order the user chose last.
     void CargarDeBaseDeDatosVisuakizarGrilla();
+    // Reads the history again: its stored rows have changed.
+    void recargar() {
+        gridHoldsHistory_ = false;
+        CargarDeBaseDeDatosVisuakizarGrilla();
+    }
     // The same, in the order the sessions were stored (what the charts read).
     void cargarEnOrdenGuardado();
     void GuardarEnBaseDeDatosYactualizarGrilla();

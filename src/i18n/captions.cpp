@@ -184,6 +184,11 @@ std::span<const CaptionEntry> volumeCaptions() {
         {"LbAvisos_Configuracion", "Warn at (%):", "Avisar al (%):"},
         {"LbPresupuesto_Configuracion", "Budget per month:", "Presupuesto por mes:"},
         {"CdAceptarVolumen_Configuracion", "Accept allowance", "Guardar cuota"},
+        {"FrRepreciar_Costo", "Re-price the history", "Repreciar el historial"},
+        {"LbRepreciarDesde_Costo", "From:", "Desde:"},
+        {"LbRepreciarHasta_Costo", "To:", "Hasta:"},
+        {"CdRepreciar_Costo", "Re-price", "Repreciar"},
+        {"CdAplicarPrecios_Costo", "Apply to history", "Aplicar al historial"},
     };
     return kVolume;
 }

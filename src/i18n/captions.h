@@ -255,6 +255,25 @@ inline constexpr Bilingual kMsgHistoryPendingSaved{
     "Las sesiones que no se pudieron guardar antes ya están en el historial."};
 inline constexpr Bilingual kMsgHistoryNotRead{"The history could not be read: %1",
                                               "No se pudo leer el historial: %1"};
+inline constexpr Bilingual kRepricingDates{
+    "Write both days as dd/MM/yyyy, the first not after the second.",
+    "Escriba ambos días como dd/MM/aaaa, el primero no posterior al segundo."};
+inline constexpr Bilingual kRepricingNone{"No stored session began in those days.",
+                                          "Ninguna sesión guardada empezó en esos días."};
+inline constexpr Bilingual kRepricingResult{
+    "%1 sessions: %2 as stored, %3 under this tariff.",
+    "%1 sesiones: %2 según lo guardado, %3 con esta tarifa."};
+inline constexpr Bilingual kAskRepricing{
+    "Write the costs under this tariff into the history for those days? The accumulated "
+    "costs of those sessions change with them. A copy of the history is kept beside it.",
+    "¿Escribir en el historial los costos con esta tarifa para esos días? Los costos "
+    "acumulados de esas sesiones cambian con ellos. Se guarda una copia del historial a su "
+    "lado."};
+inline constexpr Bilingual kMsgHistoryRepriced{
+    "The costs were rewritten. The history as it was is kept as %1.",
+    "Se reescribieron los costos. El historial como estaba se guarda como %1."};
+inline constexpr Bilingual kMsgHistoryNotRepriced{"The costs could not be rewritten: %1",
+                                                  "No se pudieron reescribir los costos: %1"};
 inline constexpr Bilingual kMsgHistoryNotCleared{"The history could not be cleared: %1",
                                                  "No se pudo borrar el historial: %1"};
 inline constexpr Bilingual kMsgHistoryDamaged{

@@ -23,6 +23,8 @@ constexpr Marked kMarked[] = {
     {"OpCostoPorDia_Costo", "Cost per &day", "Costo por &dia"},
     {"OpCostoPorSemana_Costo", "Cost per &week", "Costo por &semana"},
     {"CkReduccionCosto_Costo", "&Reduction Cost", "Red&uccion costo"},
+    {"CdRepreciar_Costo", "Re-&price", "Re&preciar"},
+    {"CdAplicarPrecios_Costo", "Appl&y to history", "Apl&icar al historial"},
     {"CdLimpiarBase_Configuracion", "C&lear Data Base", "&Limpiar datos de la base"},
     {"CkFormatoReducido_Configuracion", "Start small &format", "Inicio &formato reducido"},
     {"CkAbadonaAplicacion_Configuracion", "Not e&xit aplication",

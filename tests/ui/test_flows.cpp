@@ -357,6 +357,62 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     EXPECT_EQ(column(grid, 0), (QStringList{"12/2026", "11/2026"}));
 }
 
+TEST_F(Flows, RepricingShowsARangeUnderTheTariffAndRewritesItOnlyWhenConfirmed) {
+    const std::vector<QStringList> history = {
+        {"28/11/2026", "20:00:00", "20:05:00", "00:05:00", "000.10", "000.10"},
+        {"03/12/2026", "09:00:00", "09:30:00", "00:30:00", "001.00", "001.10"},
+        {"04/12/2026", "18:30:00", "20:30:00", "02:00:00", "004.00", "005.10"}};
+    {
+        HistoryStore store(path(QStringLiteral("LinkTally.db")));
+        store.open();
+        std::uint64_t id = 1;
+        for (const QStringList& r : history) store.store({{id++, SessionRecord::fromRow(r)}});
+    }
+    QByteArray settings = test::kAppSettings;
+    settings.replace("CostoIVA=0", "CostoIVA=21");
+    start(settings +
+          "[Reduccion costos]\nCkReduccion=1\nReduccionCada=60\n"
+          "PorcentajeCostoReducido=10\n");
+    window().tabs()->setCurrentIndex(1);
+    EXPECT_FALSE(widget("CdAplicarPrecios_Costo")->isEnabled());
+    type("TxRepreciarDesde_Costo", QStringLiteral("05/12/2026"));
+    type("TxRepreciarHasta_Costo", QStringLiteral("01/12/2026"));
+    click("CdRepreciar_Costo");
+    EXPECT_TRUE(widget<QLabel>("LbRepreciarResultado_Costo")->text().startsWith("Write both"));
+
+    // 2/h from 08:00 to 20:00, 1/h after, 21 % tax. Thursday 09:00 for 30 min: 1.00.
+    // Friday 18:30 for 2 h: the first hour (2.00) a finished period charged 10 %, then
+    // half an hour at 2/h and half an hour at 1/h.
+    type("TxRepreciarDesde_Costo", QStringLiteral("01/12/2026"));
+    type("TxRepreciarHasta_Costo", QStringLiteral("04/12/2026"));
+    click("CdRepreciar_Costo");
+    EXPECT_EQ(widget<QLabel>("LbRepreciarResultado_Costo")->text(),
+              QStringLiteral("2 sessions: 005.00 as stored, 003.27 under this tariff."));
+    ASSERT_TRUE(widget("CdAplicarPrecios_Costo")->isEnabled());
+
+    click("CdAplicarPrecios_Costo");
+    ASSERT_NE(message(), nullptr);
+    message()->button(QMessageBox::No)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stored()[2][4], QStringLiteral("004.00"));
+
+    click("CdAplicarPrecios_Costo");
+    message()->button(QMessageBox::Yes)->click();
+    QCoreApplication::processEvents();
+    const auto after = stored();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0].mid(0, 6), history[0]);
+    EXPECT_EQ(after[1].mid(4, 2), (QStringList{"001.21", "001.31"}));
+    EXPECT_EQ(after[2].mid(4, 2), (QStringList{"002.06", "003.37"}));
+    const QStringList copies =
+        QDir(dir.path()).entryList({QStringLiteral("LinkTally.db.repriced-*")});
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(test::storedSessions(path(copies[0]))[2][4], QStringLiteral("004.00"));
+    EXPECT_TRUE(messageText().contains(copies[0]));
+    EXPECT_EQ(column(form().MSFlexGrid_Estado, 4).last(), QStringLiteral("002.06"));
+    EXPECT_FALSE(widget("CdAplicarPrecios_Costo")->isEnabled());
+}
+
 TEST_F(Flows, ClearingTheHistoryEmptiesGridTableAndAccumulatedCost) {
     start();
     online(30);
