@@ -126,8 +126,8 @@ void BM_GroupPerMonth(benchmark::State& state) {
         std::vector<lt::SesionesDelDia> ours;
         ours.reserve(days.size());
         for (const lt::StoredDay& d : days)
-            ours.push_back({d.day + 25569, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
-                            d.received, d.sent});
+            ours.push_back({d.day + lt::kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost,
+                            d.lastStart, d.received, d.sent});
         benchmark::DoNotOptimize(lt::agruparDias(ours, lt::Periodo::Mes));
     }
 }

@@ -10,13 +10,6 @@
 
 namespace lt {
 
-namespace {
-
-// Day numbers of the database count from 01/01/1970.
-constexpr long long kUnixDayZero = 25569;
-
-}  // namespace
-
 HistoryRepricing::HistoryRepricing(MainForm& form, EstadoMonitor& estado, const Clock& clock,
                                    HistoryStore& store, Messages& messages,
                                    std::function<CondicionesCosto()> condiciones,
@@ -49,8 +42,8 @@ void HistoryRepricing::CdRepreciar_Costo_Click() {
         return;
     }
     std::vector<StoredCost> rows;
-    if (!store_.costsBetween(static_cast<long long>(*desde) - kUnixDayZero,
-                             static_cast<long long>(*hasta) - kUnixDayZero, rows)) {
+    if (!store_.costsBetween(static_cast<long long>(*desde) - kUnixEpochDay,
+                             static_cast<long long>(*hasta) - kUnixEpochDay, rows)) {
         mostrar(textIn(estado_.CodigoIdioma, kMsgHistoryNotRead).arg(store_.error()));
         return;
     }

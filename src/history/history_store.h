@@ -56,6 +56,10 @@ struct HistoryRun {
     std::vector<RowPlace> places;
 };
 
+// The database counts days from 01/01/1970; the program's day numbers count from
+// 30/12/1899, which makes 01/01/1970 this day.
+inline constexpr long long kUnixEpochDay = 25569;
+
 // One day's sessions added up by the database (the day's number counts from 01/01/1970).
 struct StoredDay {
     std::int64_t day = 0;

@@ -122,17 +122,15 @@ void SessionHistory::cargarEnOrdenGuardado() {
 }
 
 std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long long hasta) {
-    // Day numbers of the database count from 01/01/1970, ours from 30/12/1899.
-    constexpr long long kUnixDayZero = 25569;
     constexpr long long kFirst = std::numeric_limits<long long>::min();
     constexpr long long kLast = std::numeric_limits<long long>::max();
     std::vector<StoredDay> stored;
-    store_.sessionsByDay(stored, desde == kFirst ? desde : desde - kUnixDayZero,
-                         hasta == kLast ? hasta : hasta - kUnixDayZero);
+    store_.sessionsByDay(stored, desde == kFirst ? desde : desde - kUnixEpochDay,
+                         hasta == kLast ? hasta : hasta - kUnixEpochDay);
     std::vector<SesionesDelDia> days;
     days.reserve(stored.size());
     for (const StoredDay& d : stored)
-        days.push_back({d.day + kUnixDayZero, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
+        days.push_back({d.day + kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
                         d.received, d.sent});
     const auto& waiting = ledger_.finished();
     juntarDias(days, lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {

@@ -151,7 +151,7 @@ TEST_F(HistoryRowsTest, DaysAddedUpByTheDatabaseGroupAsTheGridsRowsDo) {
         ASSERT_TRUE(store.sessionsByDay(stored));
         std::vector<SesionesDelDia> days;
         for (const StoredDay& d : stored)
-            days.push_back({d.day + 25569, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
+            days.push_back({d.day + kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
                             d.received, d.sent});
         for (const Periodo p : {Periodo::Dia, Periodo::Semana, Periodo::Mes}) {
             const std::vector<GrupoSesiones> sql = agruparDias(days, p);
