@@ -19,7 +19,7 @@ class PeriodSummary {
     PeriodSummary(MainForm& form, const EstadoMonitor& estado, const Clock& clock)
         : form_(form), estado_(estado), clock_(clock) {}
 
-    // The month's sessions from the history grid's rows (six texts each).
+    // The month's sessions from the history's day totals.
     void cargar(const std::vector<SesionesDelDia>& history);
     // A finished session: date, start, end, duration, cost, accumulated cost.
     void sesionGuardada(const QStringList& row);

@@ -114,15 +114,6 @@ long long groupKey(Periodo periodo, long long day) {
     }
 }
 
-// Where a session lies in time, to find the last one of a group whatever the grid's order.
-struct Moment {
-    long long day = std::numeric_limits<long long>::min();
-    long long second = -1;  // start time; -1 when unreadable
-    bool operator>=(const Moment& o) const {
-        return day != o.day ? day > o.day : second >= o.second;
-    }
-};
-
 long long startSecond(const QString& text) {
     const std::optional<OleDate> t = parseTimeOfDay(text);
     return t ? oleToSeconds(*t) : -1;
@@ -176,99 +167,46 @@ std::optional<std::int64_t> bytesOf(const QString& text) {
 }
 
 std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo) {
+    if (periodo != Periodo::Sesion)
+        return agruparDias(
+            sesionesPorDia(
+                grid.rowCount(),
+                [&grid](int r, int c) { return c < grid.columns() ? grid.cell(r, c) : QString(); }),
+            periodo);
     std::vector<GrupoSesiones> groups;
-    struct Bounds {
-        long long key;
-        Moment last;  // of the group's latest session so far
-    };
-    std::vector<Bounds> bounds;  // beside groups, index for index
-    std::unordered_map<long long, size_t> byKey;
-    const int rows = grid.rowCount();
-
-    // Sessions come mostly in date order, several a day: the previous row's date text and
-    // group answer most rows without reading the date again or looking the group up.
-    QString lastDateText;  // shares the row's text; empty reads as no date
-    long long lastDay = 0;
-    size_t current = 0;
-    bool ordered = true;  // groups so far opened in time order
-
-    for (int r = 0; r < rows; ++r) {
+    for (int r = 0; r < grid.rowCount(); ++r) {
         const QString dateText = grid.cell(r, 0);
-        if (periodo == Periodo::Sesion) {
-            if (!strictDate(dateText)) continue;
-            groups.push_back({sessionLabel(dateText, grid.cell(r, 1)), durationOf(grid.cell(r, 3)),
-                              moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)),
-                              receivedOf(grid, r), sentOf(grid, r)});
-            continue;
-        }
-
-        if (lastDateText.isEmpty() || dateText != lastDateText) {
-            const std::optional<OleDate> date = strictDate(dateText);
-            if (!date) {
-                lastDateText.clear();
-                continue;
-            }
-            lastDateText = dateText;
-            lastDay = dayNumber(*date);
-            const long long key = groupKey(periodo, lastDay);
-            if (bounds.empty() || bounds[current].key != key) {
-                if (ordered && (bounds.empty() || key > bounds.back().key)) {
-                    current = groups.size();
-                    groups.push_back({groupLabel(periodo, key)});
-                    bounds.push_back({key, {}});
-                } else {
-                    // Out of order (a sorted grid): from here on groups are found by key.
-                    if (ordered)
-                        for (size_t i = 0; i < bounds.size(); ++i) byKey.emplace(bounds[i].key, i);
-                    ordered = false;
-                    auto [it, inserted] = byKey.try_emplace(key, groups.size());
-                    if (inserted) {
-                        groups.push_back({groupLabel(periodo, key)});
-                        bounds.push_back({key, {}});
-                    }
-                    current = it->second;
-                }
-            }
-        }
-
-        GrupoSesiones& g = groups[current];
-        g.seconds += durationOf(grid.cell(r, 3));
-        g.cost += moneyOf(grid.cell(r, 4));
-        addBytes(g.received, receivedOf(grid, r));
-        addBytes(g.sent, sentOf(grid, r));
-        const Moment when{lastDay, startSecond(grid.cell(r, 1))};
-        if (when >= bounds[current].last) {
-            bounds[current].last = when;
-            g.totalCost = moneyOf(grid.cell(r, 5));
-        }
+        if (!strictDate(dateText)) continue;
+        groups.push_back({sessionLabel(dateText, grid.cell(r, 1)), durationOf(grid.cell(r, 3)),
+                          moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)), receivedOf(grid, r),
+                          sentOf(grid, r)});
     }
-    if (ordered) return groups;
-
-    // A sorted grid hands the rows over in any order; the chart reads left to right in time.
-    std::vector<size_t> order(groups.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&bounds](size_t a, size_t b) { return bounds[a].key < bounds[b].key; });
-    std::vector<GrupoSesiones> sorted;
-    sorted.reserve(groups.size());
-    for (size_t i : order) sorted.push_back(std::move(groups[i]));
-    return sorted;
+    return groups;
 }
 
 std::vector<SesionesDelDia> sesionesPorDia(int rows, const std::function<QString(int, int)>& cell) {
     std::vector<SesionesDelDia> days;
     std::unordered_map<long long, size_t> byDay;
     bool ordered = true;
+    // Sessions come mostly in date order, several a day: the previous row's date text
+    // answers most rows without reading the date again or looking the day up.
+    QString lastDateText;
+    size_t current = 0;
     for (int r = 0; r < rows; ++r) {
-        const std::optional<OleDate> date = strictDate(cell(r, 0));
-        if (!date) continue;
-        const long long day = dayNumber(*date);
-        auto [it, added] = byDay.try_emplace(day, days.size());
-        if (added) {
-            ordered = ordered && (days.empty() || day > days.back().day);
-            days.push_back({day});
+        const QString dateText = cell(r, 0);
+        if (lastDateText.isEmpty() || dateText != lastDateText) {
+            const std::optional<OleDate> date = strictDate(dateText);
+            lastDateText = date ? dateText : QString();
+            if (!date) continue;
+            const long long day = dayNumber(*date);
+            auto [it, added] = byDay.try_emplace(day, days.size());
+            if (added) {
+                ordered = ordered && (days.empty() || day > days.back().day);
+                days.push_back({day});
+            }
+            current = it->second;
         }
-        SesionesDelDia& d = days[it->second];
+        SesionesDelDia& d = days[current];
         d.seconds += durationOf(cell(r, 3));
         d.cost += moneyOf(cell(r, 4));
         addBytes(d.received, bytesOf(cell(r, 6)));
