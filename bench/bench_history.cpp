@@ -1,4 +1,4 @@
-// The history at scale: loading a million stored sessions as the grid does, and storing
+// The history at scale: loading a million stored sessions into memory, and storing
 // one session in a history of a hundred thousand.
 #include <benchmark/benchmark.h>
 #include <malloc.h>

@@ -416,37 +416,16 @@ bool HistoryStore::store(const std::vector<StoredSession>& sessions) {
 bool HistoryStore::loadAll(std::vector<SessionRecord>& out) {
     out.clear();
     if (!ensureOpen()) return false;
-    return readStored(
-        [&out](QString* texts) {
-            SessionRecord& r = out.emplace_back();
-            for (int c = 0; c < kFieldCount; ++c) r.*kFields[c] = std::move(texts[c]);
-        },
-        [&out](qsizetype n) { out.reserve(static_cast<size_t>(n)); });
-}
-
-bool HistoryStore::loadCells(std::vector<QString>& cells) {
-    cells.clear();
-    if (!ensureOpen()) return false;
-    return readStored(
-        [&cells](QString* texts) {
-            for (int c = 0; c < kFieldCount; ++c) cells.push_back(std::move(texts[c]));
-        },
-        [&cells](qsizetype n) { cells.reserve(static_cast<size_t>(n) * kFieldCount); });
-}
-
-bool HistoryStore::readStored(const std::function<void(QString*)>& row,
-                              const std::function<void(qsizetype)>& reserve) {
     const QString what = QStringLiteral("cannot read %1").arg(path_);
     if (const auto last = queryInt(db_, "SELECT max(rowid) FROM Historial"))
-        reserve(static_cast<qsizetype>(std::clamp<sqlite3_int64>(*last, 0, kMaxReserve)));
+        out.reserve(static_cast<size_t>(std::clamp<sqlite3_int64>(*last, 0, kMaxReserve)));
     Statement st(db_, kSelectAll);
     if (!st) return fail(what);
     TextBlocks texts;
-    QString fields[kFieldCount];
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        for (int c = 0; c < kFieldCount; ++c) fields[c] = texts.add(columnText(st.get(), c));
-        row(fields);
+        SessionRecord& r = out.emplace_back();
+        for (int c = 0; c < kFieldCount; ++c) r.*kFields[c] = texts.add(columnText(st.get(), c));
     }
     return rc == SQLITE_DONE || fail(what);
 }

@@ -101,9 +101,6 @@ class HistoryStore {
     // Stores the sessions in one transaction, in order; a session whose id is stored
     // already is not stored again. False (nothing stored) with the reason in error().
     bool store(const std::vector<StoredSession>& sessions);
-    // Replaces `cells` with every stored record's texts in insertion order: what the
-    // grid holds, without a record or a list per row. False on a failure.
-    bool loadCells(std::vector<QString>& cells);
     // Every stored record in insertion order.
     bool loadAll(std::vector<SessionRecord>& out);
     // How many sessions are stored; none when the history cannot be read.
@@ -149,8 +146,6 @@ class HistoryStore {
     void closeDatabase();
     bool sameFileAsOpened() const;
     void repairSharedMemoryFile() const;
-    bool readStored(const std::function<void(QString*)>& row,
-                    const std::function<void(qsizetype)>& reserve);
     bool fail(const QString& what);
 
     QString path_;

@@ -61,15 +61,17 @@ TEST(ReportGrouping, AgreesWithTheStatisticsOnARandomHistory) {
     const QString db = dir.filePath(QStringLiteral("LinkTally.db"));
     storeHistory(db, randomHistory(20260105, 4000));
 
-    // The grid as the program loads it.
+    // The grid filled with the stored rows.
     ControlRegistry controls;
     Grid grid(controls, QStringLiteral("grid"), SessionRecord::kColumns);
     {
         HistoryStore store(db);
         ASSERT_TRUE(store.open());
-        std::vector<QString> cells;
-        ASSERT_TRUE(store.loadCells(cells));
-        grid.setCells(std::move(cells));
+        std::vector<SessionRecord> records;
+        ASSERT_TRUE(store.loadAll(records));
+        std::vector<QStringList> rows;
+        for (const SessionRecord& r : records) rows.push_back(r.toRow());
+        grid.setRows(rows);
     }
     const HistoryReading reading = readHistory(db);
     ASSERT_TRUE(reading.ok()) << reading.error.toStdString();
