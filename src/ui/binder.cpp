@@ -133,15 +133,24 @@ bool Binder::eventFilter(QObject* o, QEvent* e) {
 }
 
 QStringList Binder::bind(ControlRegistry& registry, QWidget* root) {
+    QStringList names;
+    for (const Control* c : registry.all()) names << c->name();
+    return bind(registry, root, names);
+}
+
+QStringList Binder::bind(ControlRegistry& registry, QWidget* root, const QStringList& names) {
     if (!root_) {
         root_ = root->window();
         root_->installEventFilter(this);
     }
     QStringList missing;
-    for (Control* c : registry.all()) {
-        QWidget* w = root->objectName() == c->name() ? root : root->findChild<QWidget*>(c->name());
+    for (const QString& name : names) {
+        Control* c = registry.find(name);
+        QWidget* w = !c                           ? nullptr
+                     : root->objectName() == name ? root
+                                                  : root->findChild<QWidget*>(name);
         if (!w) {
-            missing << c->name();
+            missing << name;
             continue;
         }
         bindControl(*c, w);

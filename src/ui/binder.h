@@ -21,6 +21,8 @@ class Binder : public QObject {
     explicit Binder(QObject* parent = nullptr) : QObject(parent) {}
     // Binds the controls found under root; returns the names without a widget.
     QStringList bind(ControlRegistry& registry, QWidget* root);
+    // The same for the controls named (a page built later binds what is still unbound).
+    QStringList bind(ControlRegistry& registry, QWidget* root, const QStringList& names);
     // Brings the widgets up to date now, also while the window is hidden (before it is
     // sized for its texts).
     void flush();

@@ -40,17 +40,9 @@ QIcon appIcon() {
 }
 
 template <class Ui>
-QWidget* makePage(QTabWidget* tabs) {
-    auto* page = new QWidget;
+void setUpPage(QWidget* page) {
     Ui ui;
     ui.setupUi(page);
-    // A small screen, or a large scale factor, scrolls the page rather than cutting it.
-    auto* scroll = new QScrollArea(tabs);
-    scroll->setWidget(page);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    tabs->addTab(scroll, page->windowTitle());
-    return page;
 }
 
 constexpr QSize kDefaultSize(780, 580);
@@ -131,9 +123,6 @@ void MainWindow::bindKeys() {
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [cycle, s = step] { cycle(s); });
     }
-    // Boxes that only show a value take a click (to copy it), not a Tab stop.
-    for (QLineEdit* e : findChildren<QLineEdit*>())
-        if (e->isReadOnly()) e->setFocusPolicy(Qt::ClickFocus);
 }
 
 MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent)
@@ -141,20 +130,21 @@ MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent
     setObjectName(QStringLiteral("Configuracion"));
     setWindowIcon(appIcon());
     buildTabs();
+    // The pages' controls wait for their pages.
     unbound_ = binder_.bind(logic_.form().registry, this);
-    chartPlace_ = findChild<QWidget*>(QStringLiteral("Grafica_Estadisticas"));
-    if (chartPlace_) chartPlace_->installEventFilter(this);
     bindWindowState();
     bindTray();
-    bindGrid();
     bindKeys();
     // Fits an 800 x 600 screen, and a 1280 x 800 one at twice the scale: the pages scroll.
     setMinimumSize(480, 320);
 }
 
-void MainWindow::bindGrid() {
-    grid_ = findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
-    if (!grid_) return;
+void MainWindow::bindGrid(QWidget* page) {
+    auto* grid = page->findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
+    if (!grid) return;
+    grid_ = grid;
+    // Once the layout has given the grid its height, or the last row shows cut.
+    QTimer::singleShot(0, grid_, &QTableView::scrollToBottom);
     // Wide enough for every caption in either language and for the texts below them.
     QHeaderView* header = grid_->horizontalHeader();
     const QFontMetrics fm(header->font());
@@ -184,18 +174,38 @@ void MainWindow::bindGrid() {
     });
 }
 
-void MainWindow::showEvent(QShowEvent* e) {
-    QWidget::showEvent(e);
-    if (!shownOnce_ && grid_) {
-        shownOnce_ = true;
-        // Once the layout has given the grid its height, or the last row shows cut.
-        QTimer::singleShot(0, grid_, &QTableView::scrollToBottom);
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Show) {
+        if (watched == chartPlace_ && !chart_) buildChart();
+        for (size_t i = 0; i < pages_.size(); ++i)
+            if (watched == pages_[i].place && !pages_[i].built) buildPage(i);
     }
+    return QWidget::eventFilter(watched, e);
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == chartPlace_ && e->type() == QEvent::Show && !chart_) buildChart();
-    return QWidget::eventFilter(watched, e);
+void MainWindow::buildEveryPage() {
+    for (size_t i = 0; i < pages_.size(); ++i)
+        if (!pages_[i].built) buildPage(i);
+}
+
+void MainWindow::buildPage(size_t i) {
+    Page& p = pages_[i];
+    p.built = true;
+    auto* page = new QWidget;
+    p.setUp(page);
+    unbound_ = binder_.bind(logic_.form().registry, page, unbound_);
+    // Boxes that only show a value take a click (to copy it), not a Tab stop.
+    for (QLineEdit* e : page->findChildren<QLineEdit*>())
+        if (e->isReadOnly()) e->setFocusPolicy(Qt::ClickFocus);
+    if (auto* icon = page->findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
+        icon->setPixmap(windowIcon().pixmap(64, 64));  // the icon files are read once
+    if (auto* chart = page->findChild<QWidget*>(QStringLiteral("Grafica_Estadisticas"))) {
+        chartPlace_ = chart;
+        chartPlace_->installEventFilter(this);
+    }
+    bindGrid(page);
+    p.place->setWidget(page);
+    page->show();
 }
 
 void MainWindow::buildChart() {
@@ -212,13 +222,19 @@ void MainWindow::buildTabs() {
     layout->setContentsMargins(6, 6, 6, 6);
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("STabTiempos_Estado"));
-    makePage<Ui::TabStatus>(tabs_);
-    makePage<Ui::TabCost>(tabs_);
-    makePage<Ui::TabConfiguration>(tabs_);
-    makePage<Ui::TabStatistics>(tabs_);
-    makePage<Ui::TabAbout>(tabs_);
-    if (auto* icon = findChild<QLabel*>(QStringLiteral("LbIcono_AcercaDe")))
-        icon->setPixmap(windowIcon().pixmap(64, 64));  // the icon files are read once
+    // Only the page on show is built: the others cost start-up time and memory that most
+    // runs never use.
+    for (void (*setUp)(QWidget*) :
+         {&setUpPage<Ui::TabStatus>, &setUpPage<Ui::TabCost>, &setUpPage<Ui::TabConfiguration>,
+          &setUpPage<Ui::TabStatistics>, &setUpPage<Ui::TabAbout>}) {
+        // A small screen, or a large scale factor, scrolls the page rather than cutting it.
+        auto* place = new QScrollArea(tabs_);
+        place->setWidgetResizable(true);
+        place->setFrameShape(QFrame::NoFrame);
+        place->installEventFilter(this);
+        tabs_->addTab(place, QString());  // captions come from the form
+        pages_.push_back({place, setUp});
+    }
     layout->addWidget(tabs_);
     // Why the settings are greyed during a session, under the tabs that hold them.
     auto* bloqueo = new QLabel(this);

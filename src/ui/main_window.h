@@ -10,6 +10,7 @@
 #include "ui/binder.h"
 
 class QMenu;
+class QScrollArea;
 class QTabWidget;
 class QTableView;
 
@@ -27,6 +28,7 @@ class MainWindow : public QWidget {
 
     // Brings the window back from the tray or from behind other windows.
     void restore();
+    // The controls without a widget on the pages built so far and around them.
     QStringList unboundControls() const { return unbound_; }
     QTabWidget* tabs() const { return tabs_; }
     // Built the first time the Statistics tab is shown: a chart costs a third of the
@@ -34,6 +36,8 @@ class MainWindow : public QWidget {
     ChartView* chartView() const { return chart_; }
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
     QTableView* grid() const { return grid_; }
+    // A page is built the first time it shows; this builds the rest now.
+    void buildEveryPage();
     // Where the window opens: where it was left, all of it on the screen it was on (the
     // main screen when that one is gone), never larger than that screen; centred on the
     // main screen the first time.
@@ -57,7 +61,6 @@ class MainWindow : public QWidget {
     void changeEvent(QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -67,7 +70,8 @@ class MainWindow : public QWidget {
     void bindWindowState();
     void bindTray();
     void buildChart();
-    void bindGrid();
+    void bindGrid(QWidget* page);
+    void buildPage(size_t i);
     void hideDuringSession();
     void bindKeys();
     void placeOnScreen();
@@ -77,6 +81,12 @@ class MainWindow : public QWidget {
     Configuracion& logic_;
     bool trayAvailable_;
     QTabWidget* tabs_ = nullptr;
+    struct Page {
+        QScrollArea* place;
+        void (*setUp)(QWidget*);
+        bool built = false;
+    };
+    std::vector<Page> pages_;
     QWidget* chartPlace_ = nullptr;
     ChartView* chart_ = nullptr;
     Binder binder_;
@@ -90,7 +100,6 @@ class MainWindow : public QWidget {
     double ringShown_ = -1;
     bool placing_ = false;
     QMenu* trayMenu_ = nullptr;
-    bool shownOnce_ = false;
 };
 
 }  // namespace lt

@@ -93,8 +93,10 @@ class AppTest : public ::testing::Test {
 
     MainForm& form() { return app->logic().form(); }
     MainWindow& window() { return app->window(); }
+    // A control on any page: the pages not shown yet are built for it.
     template <class W = QWidget>
     W* widget(const char* name) {
+        window().buildEveryPage();
         return window().findChild<W*>(QString::fromLatin1(name));
     }
     void click(const char* name) {

@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -62,10 +63,31 @@ TEST(CompactWindowGeometry, TwipsFollowTheScreenResolutionAndStayOnAScreen) {
               QPoint(20, 20));
 }
 
-TEST_F(Flows, EveryControlHasItsWidgetAndAHiddenWindowCatchesUpWhenShown) {
+TEST_F(Flows, PagesAreBuiltWhenFirstShownAndAHiddenWindowCatchesUpWhenShown) {
     start();
+    const auto shown = [this](const char* name) {
+        return window().findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    // Only the page on show is built at start.
+    EXPECT_NE(shown("MSFlexGrid_Estado"), nullptr);
+    EXPECT_EQ(shown("FrRepreciar_Costo"), nullptr);
+    EXPECT_EQ(shown("Grafica_Estadisticas"), nullptr);
+    // A page built later shows the form as it is by then, and follows it.
+    form().LsIdiomas.setListIndex(1);
+    window().tabs()->setCurrentIndex(1);
+    auto* frame = qobject_cast<QGroupBox*>(shown("FrRepreciar_Costo"));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), QStringLiteral("Repreciar el historial"));
+    form().LsIdiomas.setListIndex(0);
+    EXPECT_EQ(frame->title(), QStringLiteral("Re-price the history"));
+    // The form choosing a tab builds it too.
+    form().STabTiempos_Estado.setTab(2);
+    QCoreApplication::processEvents();
+    EXPECT_NE(shown("TxIntervaloTiempoConexion_Configuracion"), nullptr);
+    window().buildEveryPage();
     EXPECT_TRUE(window().unboundControls().isEmpty())
         << window().unboundControls().join(", ").toStdString();
+    window().tabs()->setCurrentIndex(0);
     // Behind the tray the window lays out nothing once a second...
     window().setWindowState(Qt::WindowMinimized);  // as the window manager does it
     EXPECT_FALSE(window().isVisible());
