@@ -38,10 +38,8 @@ constexpr const char* kSelectAll =
 
 // The values the texts stand for, worked out by the database from the texts alone (so
 // that any program may still write the six texts) and kept only in the indexes. A text
-// that does not read as its kind gets a value below every real one, as it sorts.
-constexpr std::int64_t kNoDay = -99'999'999;
-constexpr const char* kNoMoney = "-1e308";
-
+// that does not read as its kind gets a value below every real one, as it sorts (kNoDay,
+// kNoMoney).
 QByteArray timeSeconds(const char* column) {
     const QByteArray t(column);
     return "CASE WHEN " + t + " GLOB '[0-2][0-9]:[0-5][0-9]:[0-5][0-9]' AND substr(" + t +
@@ -247,17 +245,21 @@ bool HistoryStore::ensureOpen() {
     return db_ || openDatabase();
 }
 
-void HistoryStore::repairSharedMemoryFile() const {
-    // SQLite makes its shared-memory file with the database's permissions of that moment:
-    // a database made writable again would stay unusable behind a read-only one.
-    const QString shm = path_ + QStringLiteral("-shm");
-    const QFileInfo db(path_), memory(shm);
-    if (db.isWritable() && memory.exists() && !memory.isWritable())
-        QFile::setPermissions(shm, QFile::permissions(path_));
+void HistoryStore::repairWalFiles() const {
+    // SQLite makes its shared-memory and write-ahead files with the database's permissions
+    // of that moment: a database made writable again would stay unusable behind read-only
+    // ones.
+    if (!QFileInfo(path_).isWritable()) return;
+    for (const char* suffix : {"-shm", "-wal"}) {
+        const QString file = path_ + QLatin1String(suffix);
+        const QFileInfo info(file);
+        if (info.exists() && !info.isWritable())
+            QFile::setPermissions(file, QFile::permissions(path_));
+    }
 }
 
 bool HistoryStore::openDatabase() {
-    repairSharedMemoryFile();
+    repairWalFiles();
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &db, kOpenFlags, nullptr) !=
         SQLITE_OK) {
@@ -290,6 +292,7 @@ bool HistoryStore::openDatabase() {
         // A later version's history: show it, never write to it.
         exec(db_, "PRAGMA query_only = ON");
         readOnly_ = true;
+        dayTotals_ = keepsDayTotals(db_).value_or(false);
         error_ = QStringLiteral(
                      "%1 was written by a newer version of LinkTally (schema %2); "
                      "it is shown but not changed")
@@ -301,9 +304,18 @@ bool HistoryStore::openDatabase() {
     // history then works in the file's own journal mode.
     exec(db_, "PRAGMA journal_mode = WAL");
     exec(db_, "PRAGMA synchronous = FULL");
+    // Each insert that fires a trigger keeps a statement journal of the pages it changes:
+    // in memory rather than in a temporary file, which made storing many sessions at once
+    // several times slower.
+    exec(db_, "PRAGMA temp_store = MEMORY");
 
-    if ((*hasTable == 0 || *version < kSchemaVersion) && !prepareSchema(*hasTable != 0))
-        return false;
+    // A file that cannot be written keeps its earlier schema while it is read, as long as
+    // it can be read: writing reopens it, and upgrades it once it can be written.
+    const bool upgrade = *hasTable == 0 || *version < kSchemaVersion;
+    const bool readAsItIs = upgrade && *hasTable != 0 && sqlite3_db_readonly(db_, "main") == 1 &&
+                            hasColumn(db_, "Historial", "Dia");
+    if (upgrade && !readAsItIs && !prepareSchema(*hasTable != 0)) return false;
+    dayTotals_ = keepsDayTotals(db_).value_or(false);
     if (sqlite3_prepare_v3(db_, kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) !=
         SQLITE_OK) {
         // A table of another shape under our name: not ours to change.
@@ -336,8 +348,8 @@ bool HistoryStore::prepareSchema(bool hasTable) {
                                  " ON Historial (" + v.name + ")";
         ok = ok && exec(db_, index.constData());
     }
-    ok = ok && exec(db_, kDaysIndex) && exec(db_, kIdIndex) && exec(db_, mark.constData()) &&
-         exec(db_, "COMMIT");
+    ok = ok && exec(db_, kDaysIndex) && exec(db_, kIdIndex) && createDayTotals(db_) &&
+         exec(db_, mark.constData()) && exec(db_, "COMMIT");
     if (ok) return true;
     fail(QStringLiteral("cannot prepare %1").arg(path_));
     rollback(db_);
@@ -370,6 +382,7 @@ void HistoryStore::closeDatabase() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     readOnly_ = false;
+    dayTotals_ = false;
 }
 
 bool HistoryStore::ensureWritable() {
@@ -554,40 +567,8 @@ bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromD
                                  std::int64_t toDay) {
     out.clear();
     if (!ensureOpen()) return false;
-    const QString what = QStringLiteral("cannot read %1").arg(path_);
-    // The bare CostoAcumNum and InicioSeg come from the row max() picks: the day's latest
-    // start, the later row of two at the same second.
-    Statement st(db_,
-                 "SELECT Dia, total(max(DuracionSeg, 0)), total(nullif(CostoNum, -1e308)), "
-                 "max(InicioSeg * 1099511627776 + rowid), nullif(CostoAcumNum, -1e308), InicioSeg, "
-                 "count(nullif(RecibidosNum, -1)), total(nullif(RecibidosNum, -1)), "
-                 "count(nullif(EnviadosNum, -1)), total(nullif(EnviadosNum, -1)) "
-                 "FROM Historial INDEXED BY HistorialDias WHERE Dia > ?1 AND Dia >= ?2 AND "
-                 "Dia <= ?3 GROUP BY Dia "
-                 "ORDER BY Dia");
-    if (!st) return fail(what);
-    sqlite3_bind_int64(st.get(), 1, kNoDay);
-    sqlite3_bind_int64(st.get(), 2, fromDay);
-    sqlite3_bind_int64(st.get(), 3, toDay);
-    const auto bytes = [&st](int countColumn) -> std::optional<std::int64_t> {
-        if (sqlite3_column_int64(st.get(), countColumn) == 0) return std::nullopt;
-        const double sum = sqlite3_column_double(st.get(), countColumn + 1);
-        constexpr double kMost = 9.2e18;  // below the largest count, as a double
-        return sum >= kMost ? std::numeric_limits<std::int64_t>::max()
-                            : static_cast<std::int64_t>(sum);
-    };
-    int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        StoredDay& d = out.emplace_back();
-        d.day = sqlite3_column_int64(st.get(), 0);
-        d.seconds = static_cast<std::int64_t>(sqlite3_column_double(st.get(), 1));
-        d.cost = sqlite3_column_double(st.get(), 2);
-        d.lastTotalCost = sqlite3_column_double(st.get(), 4);
-        d.lastStart = sqlite3_column_int64(st.get(), 5);
-        d.received = bytes(6);
-        d.sent = bytes(8);
-    }
-    return rc == SQLITE_DONE || fail(what);
+    return readStoredDays(db_, dayTotals_, out, fromDay, toDay) ||
+           fail(QStringLiteral("cannot read %1").arg(path_));
 }
 
 bool HistoryStore::clear() {
@@ -597,7 +578,9 @@ bool HistoryStore::clear() {
         error_ = what + QStringLiteral(": it was written by a newer version of LinkTally");
         return false;
     }
-    if (exec(db_, "BEGIN IMMEDIATE") && exec(db_, "DELETE FROM Historial") && exec(db_, "COMMIT"))
+    if (exec(db_, "BEGIN IMMEDIATE") &&
+        (dayTotals_ ? deleteEverySession(db_) : exec(db_, "DELETE FROM Historial")) &&
+        exec(db_, "COMMIT"))
         return true;
     fail(what);
     rollback(db_);

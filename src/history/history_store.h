@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "history/day_totals.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -56,20 +58,6 @@ struct HistoryRun {
     std::vector<RowPlace> places;
 };
 
-// The database counts days from 01/01/1970; the program's day numbers count from
-// 30/12/1899, which makes 01/01/1970 this day.
-inline constexpr long long kUnixEpochDay = 25569;
-
-// One day's sessions added up by the database (the day's number counts from 01/01/1970).
-struct StoredDay {
-    std::int64_t day = 0;
-    std::int64_t seconds = 0;
-    double cost = 0;
-    double lastTotalCost = 0;
-    std::int64_t lastStart = -1;
-    std::optional<std::int64_t> received, sent;
-};
-
 // A stored session's place and the texts that price it, and what it is to cost.
 struct StoredCost {
     std::int64_t rowid = 0;
@@ -79,8 +67,9 @@ struct StoredCost {
 class HistoryStore {
   public:
     // 2: the session id. 3: the bytes received and sent. 4: the values the texts stand
-    // for, as columns the database works out itself, with indexes.
-    static constexpr int kSchemaVersion = 4;
+    // for, as columns the database works out itself, with indexes. 5: every day's sessions
+    // added up, kept right by triggers.
+    static constexpr int kSchemaVersion = 5;
     // Long enough to ride out another program reading or backing up the file, short
     // enough not to freeze the window for long.
     static constexpr int kDefaultBusyTimeoutMs = 2000;
@@ -145,14 +134,15 @@ class HistoryStore {
     bool setAsideDamaged();
     void closeDatabase();
     bool sameFileAsOpened() const;
-    void repairSharedMemoryFile() const;
+    void repairWalFiles() const;
     bool fail(const QString& what);
 
     QString path_;
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
-    bool readOnly_ = false;  // written by a newer version: shown, never changed
+    bool readOnly_ = false;   // written by a newer version: shown, never changed
+    bool dayTotals_ = false;  // the file keeps every day's totals
     QString setAside_;
     bool recreated_ = false;
     int maxPagesForTesting_ = 0;

@@ -74,9 +74,10 @@ std::optional<Columns> historyColumns(sqlite3* db) {
 
 // Fills reading from the file opened with the URI parameters given; the SQLite result
 // code of a failure, SQLITE_OK otherwise.
-int readFrom(const QString& path, const char* parameters, HistoryReading& reading) {
+int readFrom(const QString& path, const char* parameters, bool byDay, HistoryReading& reading) {
     const auto failed = [&](sqlite3* db) {
         reading.rows.clear();
+        reading.days.clear();
         reading.error = sqliteError(db, path);
         return sqlite3_extended_errcode(db);
     };
@@ -95,12 +96,23 @@ int readFrom(const QString& path, const char* parameters, HistoryReading& readin
         reading.error = QStringLiteral("%1 holds no session history").arg(path);
         return SQLITE_OK;
     }
-    Statement st =
-        prepare(db.get(), columns->bytes ? "SELECT fecha, HoraInicio, HoraFinalizacion, "
-                                           "TiempoConexion, costo, BytesRecibidos, BytesEnviados "
-                                           "FROM Historial ORDER BY rowid"
-                                         : "SELECT fecha, HoraInicio, HoraFinalizacion, "
-                                           "TiempoConexion, costo FROM Historial ORDER BY rowid");
+    bool days = false;
+    if (byDay) {
+        const std::optional<bool> kept = keepsDayTotals(db.get());
+        if (!kept) return failed(db.get());
+        days = *kept;
+    }
+    // The days and the rows beside them as of one moment, whatever is written meanwhile.
+    if (days && (sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+                 !readStoredDays(db.get(), true, reading.days)))
+        return failed(db.get());
+    // Where the database cannot read a date, this program's own reading may: a date
+    // written by hand as "1/2/2026" still counts in its day.
+    QByteArray sql = "SELECT fecha, HoraInicio, HoraFinalizacion, TiempoConexion, costo";
+    if (columns->bytes) sql += ", BytesRecibidos, BytesEnviados";
+    sql += " FROM Historial";
+    if (days) sql += " WHERE Dia = " + QByteArray::number(kNoDay);
+    Statement st = prepare(db.get(), (sql + " ORDER BY rowid").constData());
     if (!st) return failed(db.get());
     int rc = 0;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
@@ -118,19 +130,19 @@ int readFrom(const QString& path, const char* parameters, HistoryReading& readin
 
 }  // namespace
 
-HistoryReading readHistory(const QString& path) {
+HistoryReading readHistory(const QString& path, bool byDay) {
     HistoryReading reading;
     if (!QFileInfo(path).isFile()) {
         reading.error = QStringLiteral("no history database at %1").arg(path);
         return reading;
     }
-    const int code = readFrom(path, "mode=ro", reading);
+    const int code = readFrom(path, "mode=ro", byDay, reading);
     // A WAL file wants a shared-memory file beside it, which a read-only folder (a backup
     // on read-only media) cannot take. With no WAL file left, nothing is missing from the
     // database itself: read it as a file that does not change.
     if ((code & 0xff) == SQLITE_READONLY && !QFileInfo::exists(path + QStringLiteral("-wal"))) {
         reading = {};
-        readFrom(path, "mode=ro&immutable=1", reading);
+        readFrom(path, "mode=ro&immutable=1", byDay, reading);
     }
     return reading;
 }

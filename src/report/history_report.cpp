@@ -65,29 +65,44 @@ std::optional<ReportLine> sessionLine(const StoredRow& row) {
     return line;
 }
 
+ReportLine dayLine(const StoredDay& day) {
+    ReportLine line;
+    line.firstDay = oleToDate(static_cast<double>(day.day + kUnixEpochDay));
+    line.sessions = static_cast<int>(day.sessions);
+    line.seconds = day.seconds;
+    line.cost = day.cost;
+    line.received = day.received;
+    line.sent = day.sent;
+    return line;
+}
+
 }  // namespace
 
-Report buildReport(const std::vector<StoredRow>& rows, Periodo kind, const ReportRange& range) {
+Report buildReport(const HistoryReading& history, Periodo kind, const ReportRange& range) {
     Report report;
     report.kind = kind;
     report.total.period = QStringLiteral("Total");
     std::map<qint64, ReportLine> groups;  // by the Julian day of their first day
-    for (const StoredRow& row : rows) {
-        const std::optional<ReportLine> session = sessionLine(row);
-        if (!session || !range.contains(session->firstDay)) continue;
-        add(report.total, *session);
+    // A session, or a whole day of them.
+    const auto take = [&](const ReportLine& part) {
+        if (!range.contains(part.firstDay)) return;
+        add(report.total, part);
         if (kind == Periodo::Sesion) {
-            report.lines.push_back(*session);
-            continue;
+            report.lines.push_back(part);
+            return;
         }
-        const QDate first = groupStart(kind, session->firstDay);
+        const QDate first = groupStart(kind, part.firstDay);
         auto [it, inserted] = groups.try_emplace(first.toJulianDay());
         if (inserted) {
             it->second.firstDay = first;
             it->second.period = groupLabel(kind, first);
         }
-        add(it->second, *session);
-    }
+        add(it->second, part);
+    };
+    if (kind != Periodo::Sesion)
+        for (const StoredDay& day : history.days) take(dayLine(day));
+    for (const StoredRow& row : history.rows)
+        if (const std::optional<ReportLine> session = sessionLine(row)) take(*session);
     for (auto& [key, line] : groups) report.lines.push_back(std::move(line));
     return report;
 }

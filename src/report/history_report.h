@@ -38,7 +38,8 @@ struct ReportRange {
     }
 };
 
-// Rows whose date cannot be read are left out, as the charts leave them out.
-Report buildReport(const std::vector<StoredRow>& rows, Periodo kind, const ReportRange& range);
+// Rows whose date cannot be read are left out, as the charts leave them out. The day
+// totals read count in groups only: a report per session needs every row.
+Report buildReport(const HistoryReading& history, Periodo kind, const ReportRange& range);
 
 }  // namespace lt

@@ -53,9 +53,9 @@ int runReportCommand(const QStringList& args, const std::function<QString()>& de
     }
     const ReportOptions& o = request.options;
     const QString path = o.database.isEmpty() ? defaultDatabase() : o.database;
-    const HistoryReading reading = readHistory(path);
+    const HistoryReading reading = readHistory(path, o.kind != Periodo::Sesion);
     if (!reading.ok()) return fail(err, reading.error, kReportUnreadable);
-    writeReport(buildReport(reading.rows, o.kind, {o.from, o.to}), o.format, out);
+    writeReport(buildReport(reading, o.kind, {o.from, o.to}), o.format, out);
     out.flush();
     return out.status() == QTextStream::Ok
                ? kReportDone

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTime>
+#include <algorithm>
 #include <ostream>
+#include <random>
 
 #include "history/history_store.h"
 #include "support/test_support.h"
@@ -31,6 +36,34 @@ SessionRecord session(int i) {
 const SessionRecord kAwkward = SessionRecord::fromRow(
     QStringLiteral("a\tb|line\nbreak\r|back\\slash\\t|año ñandú €||\\").split('|'));
 
+// Sessions around a year end, several a day, many starting at the same second as another;
+// now and then a text the database cannot read.
+SessionRecord randomSession(std::mt19937& random) {
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const auto money = [](int cents) { return QString::number(cents / 100.0, 'f', 2); };
+    SessionRecord r;
+    r.fecha = QDate(2025, 12, 20).addDays(pick(0, 50)).toString(u"dd/MM/yyyy");
+    r.HoraInicio = QTime(0, 0).addSecs(pick(0, 40) * 2000).toString(u"hh:mm:ss");
+    r.HoraFinalizacion = r.HoraInicio;
+    r.TiempoConexion = QTime(0, 0).addSecs(pick(0, 20000)).toString(u"hh:mm:ss");
+    r.costo = money(pick(0, 99999));
+    r.CostoAcumulado = money(pick(0, 9999999));
+    if (pick(0, 3) != 0) {
+        r.BytesRecibidos = QString::number(pick(0, 2'000'000'000));
+        r.BytesEnviados = QString::number(pick(0, 90'000'000));
+    }
+    QString* const odd[] = {&r.fecha, &r.HoraInicio, &r.TiempoConexion, &r.costo,
+                            &r.CostoAcumulado};
+    if (const int which = pick(0, 30); which < 5) *odd[which] = QStringLiteral("31/02/x");
+    return r;
+}
+
+std::int64_t dayNumber(int year, int month, int day) {
+    return QDate(1970, 1, 1).daysTo(QDate(year, month, day));
+}
+
 // Stores one session under its own id.
 bool add(HistoryStore& store, const SessionRecord& r, std::uint64_t id) {
     return store.store({{id, r}});
@@ -48,6 +81,25 @@ class Other {
     explicit Other(const QString& path) { sqlite3_open(QFile::encodeName(path).constData(), &db_); }
     ~Other() { sqlite3_close(db_); }
     bool exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == 0; }
+    bool dropDayTotals() { return lt::dropDayTotals(db_); }
+    // The day totals the file keeps are those its rows add up to afresh.
+    ::testing::AssertionResult keepsItsDaysRight() {
+        std::vector<StoredDay> kept, fresh;
+        if (!readStoredDays(db_, true, kept) || !readStoredDays(db_, false, fresh))
+            return ::testing::AssertionFailure() << sqlite3_errmsg(db_);
+        const auto same = [](const StoredDay& k, const StoredDay& f) {
+            return k.day == f.day && k.sessions == f.sessions && k.seconds == f.seconds &&
+                   std::abs(k.cost - f.cost) < 1e-6 && k.lastStart == f.lastStart &&
+                   std::abs(k.lastTotalCost - f.lastTotalCost) < 1e-9 && k.received == f.received &&
+                   k.sent == f.sent;
+        };
+        const auto [k, f] =
+            std::mismatch(kept.begin(), kept.end(), fresh.begin(), fresh.end(), same);
+        if (k == kept.end() && f == fresh.end()) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "from day " << (k != kept.end() ? k->day : f->day) << " on, of " << fresh.size()
+               << " (" << kept.size() << " kept)";
+    }
     QString text(const char* sql) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db_, sql, -1, &st, nullptr);
@@ -212,6 +264,147 @@ TEST_F(HistoryStoreTest, ADamagedFileIsSetAsideAndAFileGoneIsMadeAgain) {
     EXPECT_FALSE(newer.open());
     EXPECT_FALSE(add(newer, session(3), 3));
     EXPECT_EQ(loaded(newer), Records{session(2)});
+}
+
+TEST_F(HistoryStoreTest, KeepsEveryDaysTotalsRightWhoeverWritesTheRows) {
+    std::mt19937 random(20260107);
+    HistoryStore store(db);
+    ASSERT_TRUE(store.open()) << store.error().toStdString();
+    std::uint64_t id = 0;
+    for (int batch = 0; batch < 4; ++batch) {
+        std::vector<StoredSession> sessions;
+        for (int i = 0; i < 150; ++i) sessions.push_back({++id, randomSession(random)});
+        ASSERT_TRUE(store.store(sessions));
+    }
+    ASSERT_TRUE(store.store({{3, session(3)}, {++id, randomSession(random)}}));  // 3: stored
+    Other other(db);
+    EXPECT_TRUE(other.keepsItsDaysRight());
+
+    // Re-priced: January costs something else.
+    std::vector<StoredCost> costs;
+    ASSERT_TRUE(store.costsBetween(dayNumber(2026, 1, 1), dayNumber(2026, 1, 31), costs));
+    ASSERT_GT(costs.size(), 200u);
+    for (StoredCost& c : costs) {
+        c.costo = QString::number(std::uniform_int_distribution(0, 9999)(random) / 100.0, 'f', 2);
+        c.CostoAcumulado = c.costo + QLatin1Char('1');
+    }
+    ASSERT_TRUE(store.rewriteCosts(costs));
+    EXPECT_TRUE(other.keepsItsDaysRight());
+    std::vector<StoredDay> january;
+    ASSERT_TRUE(store.sessionsByDay(january, dayNumber(2026, 1, 1), dayNumber(2026, 1, 31)));
+    ASSERT_EQ(january.size(), 31u);
+    EXPECT_EQ(january.back().day, dayNumber(2026, 1, 31));
+
+    // Another program writes the texts with plain SQL.
+    const char* const edits[] = {
+        // A day of its own, a later start on a day there is, a date only this program reads,
+        // a byte count that is not a number.
+        "INSERT INTO Historial (fecha, HoraInicio, TiempoConexion, costo, CostoAcumulado, "
+        "BytesRecibidos) VALUES ('15/03/2026', '10:00:00', '01:00:00', '1.5', '9', 7), "
+        "((SELECT fecha FROM Historial WHERE rowid = 5), '23:59:59', '02:00:00', '3', '99', "
+        "NULL), ('1/2/2026', '10:00:00', '01:00:00', '1', '1', 1), ('20/01/2026', '10:00:00', "
+        "'01:00:00', '1', '1', ' 12abc')",
+        // Rows move to other days, and start earlier: many a day's latest session changes.
+        "UPDATE Historial SET fecha = '16/03/2026' WHERE rowid % 7 = 0",
+        "UPDATE Historial SET HoraInicio = '00:00:01' WHERE rowid % 5 = 0",
+        "UPDATE Historial SET TiempoConexion = 'x', BytesRecibidos = NULL, BytesEnviados = 12 "
+        "WHERE rowid % 6 = 1",
+        // Values too large to take back exactly, then taken back.
+        "UPDATE Historial SET costo = '1e300', BytesEnviados = 9000000000000000000 WHERE rowid "
+        "IN (10, 11)",
+        "UPDATE Historial SET costo = '2.25', BytesEnviados = 5 WHERE rowid IN (10, 11)",
+        "UPDATE Historial SET fecha = 'nonsense' WHERE rowid % 9 = 2",
+        "UPDATE Historial SET fecha = '17/03/2026' WHERE fecha = 'nonsense' AND rowid % 2 = 0",
+        "UPDATE Historial SET rowid = rowid + 100000 WHERE rowid % 4 = 1",
+        "DELETE FROM Historial WHERE rowid % 3 = 0",
+        // Every day's latest session.
+        "DELETE FROM Historial WHERE rowid IN (SELECT max(InicioSeg * 1099511627776 + rowid) & "
+        "1099511627775 FROM Historial GROUP BY Dia)",
+        "DELETE FROM Historial WHERE fecha LIKE '%/01/2026'",
+    };
+    for (const char* sql : edits) {
+        SCOPED_TRACE(sql);
+        ASSERT_TRUE(other.exec(sql));
+        EXPECT_TRUE(other.keepsItsDaysRight());
+    }
+
+    // Emptied at once; what comes next is added up again.
+    ASSERT_TRUE(store.clear());
+    std::vector<StoredDay> days;
+    ASSERT_TRUE(store.sessionsByDay(days));
+    EXPECT_TRUE(days.empty());
+    ASSERT_TRUE(store.store({{++id, session(1)}, {++id, session(2)}, {++id, session(2)}}));
+    ASSERT_TRUE(other.exec("DELETE FROM Historial WHERE rowid < 3"));
+    EXPECT_TRUE(other.keepsItsDaysRight());
+    ASSERT_TRUE(store.sessionsByDay(days));
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].day, dayNumber(2024, 3, 2));
+    EXPECT_EQ(days[0].sessions, 1);
+    EXPECT_EQ(days[0].seconds, 5400);
+    EXPECT_DOUBLE_EQ(days[0].cost, 2.5);
+    EXPECT_EQ(days[0].lastStart, 10 * 3600 + 2);
+}
+
+TEST_F(HistoryStoreTest, AnEarlierHistoryIsAddedUpOnceAndOneThatCannotBeUpgradedStillAddsUp) {
+    ASSERT_TRUE(Other(db).exec(
+        "CREATE TABLE Historial (fecha TEXT, HoraInicio TEXT, HoraFinalizacion TEXT, "
+        "TiempoConexion TEXT, costo TEXT, CostoAcumulado TEXT, IdSesion INTEGER, BytesRecibidos "
+        "INTEGER, BytesEnviados INTEGER); PRAGMA user_version = 3; INSERT INTO Historial VALUES "
+        "('01/03/2024', '10:00:00', '', '01:00:00', '001.50', '10.5', 1, 100, NULL), "
+        "('01/03/2024', '09:00:00', '', '00:30:00', '000.75', '9.75', 2, 50, 7), "
+        "('02/03/2024', '10:00:00', '', '01:00:00', '001.00', '11.5', 3, NULL, NULL), "
+        "('30/02/2024', '10:00:00', '', '01:00:00', '001.00', '12.5', 4, 1, 1)"));
+    const auto addsUp = [](HistoryStore& store) {
+        std::vector<StoredDay> days;
+        ASSERT_TRUE(store.sessionsByDay(days)) << store.error().toStdString();
+        ASSERT_EQ(days.size(), 2u);
+        EXPECT_EQ(days[0].day, dayNumber(2024, 3, 1));
+        EXPECT_EQ(days[0].sessions, 2);
+        EXPECT_EQ(days[0].seconds, 5400);
+        EXPECT_DOUBLE_EQ(days[0].cost, 2.25);
+        EXPECT_EQ(days[0].lastStart, 36000);
+        EXPECT_DOUBLE_EQ(days[0].lastTotalCost, 10.5);
+        EXPECT_EQ(days[0].received, 150);
+        EXPECT_EQ(days[0].sent, 7);
+        EXPECT_EQ(days[1].sessions, 1);
+        EXPECT_EQ(days[1].received, std::nullopt);
+    };
+    {
+        HistoryStore store(db);
+        ASSERT_TRUE(store.open()) << store.error().toStdString();
+        addsUp(store);
+    }
+    {
+        Other other(db);
+        EXPECT_EQ(other.text("PRAGMA user_version"), "5");
+        EXPECT_EQ(other.text("SELECT count(*) FROM HistorialDiario"), "2");
+        EXPECT_TRUE(other.keepsItsDaysRight());
+        // Files that keep no day totals and are not to be written are added up from their
+        // rows: a later version's,
+        ASSERT_TRUE(other.dropDayTotals() && other.exec("PRAGMA user_version = 99"));
+    }
+    {
+        HistoryStore newer(db);
+        EXPECT_FALSE(newer.open());
+        addsUp(newer);
+    }
+    // and an earlier version's that cannot be written, upgraded once it can.
+    if (::geteuid() == 0) return;  // root writes into read-only files anyway
+    ASSERT_TRUE(Other(db).exec("PRAGMA user_version = 4"));
+    const QFile::Permissions all = QFile::permissions(db);
+    ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner));
+    {
+        HistoryStore store(db);
+        EXPECT_TRUE(store.open()) << store.error().toStdString();
+        addsUp(store);
+        EXPECT_FALSE(add(store, session(5), 5));
+        ASSERT_TRUE(QFile::setPermissions(db, all));
+        EXPECT_TRUE(add(store, session(5), 5)) << store.error().toStdString();
+    }
+    Other other(db);
+    EXPECT_EQ(other.text("PRAGMA user_version"), "5");
+    EXPECT_EQ(other.text("SELECT count(*) FROM HistorialDiario"), "3");
+    EXPECT_TRUE(other.keepsItsDaysRight());
 }
 
 }  // namespace

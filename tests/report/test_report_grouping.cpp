@@ -5,6 +5,7 @@
 #include "core/text_format.h"
 #include "report/history_report.h"
 #include "report/report_fixture.h"
+#include "report/report_output.h"
 
 using namespace lt;
 using namespace lt::test;
@@ -56,6 +57,14 @@ std::vector<SessionRecord> randomHistory(unsigned seed, int count) {
     return history;
 }
 
+QString written(const Report& report, ReportFormat format) {
+    QString text;
+    QTextStream out(&text);
+    writeReport(report, format, out);
+    out.flush();
+    return text;
+}
+
 TEST(ReportGrouping, AgreesWithTheStatisticsOnARandomHistory) {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("LinkTally.db"));
@@ -75,11 +84,17 @@ TEST(ReportGrouping, AgreesWithTheStatisticsOnARandomHistory) {
     }
     const HistoryReading reading = readHistory(db);
     ASSERT_TRUE(reading.ok()) << reading.error.toStdString();
+    // The day totals the file keeps, beside the rows whose dates only this program reads.
+    const HistoryReading byDay = readHistory(db, true);
+    ASSERT_TRUE(byDay.ok()) << byDay.error.toStdString();
+    EXPECT_GT(byDay.days.size(), 300u);
+    EXPECT_GT(byDay.rows.size(), 0u);
+    EXPECT_LT(byDay.rows.size(), reading.rows.size() / 10);
 
     for (const Periodo kind : {Periodo::Sesion, Periodo::Dia, Periodo::Semana, Periodo::Mes}) {
         SCOPED_TRACE(static_cast<int>(kind));
         const std::vector<GrupoSesiones> expected = agrupar(grid, kind);
-        const Report report = buildReport(reading.rows, kind, {});
+        const Report report = buildReport(reading, kind, {});
         ASSERT_EQ(report.lines.size(), expected.size());
         ASSERT_GT(expected.size(), kind == Periodo::Mes ? 14u : 60u);
         ReportLine sums;
@@ -98,6 +113,12 @@ TEST(ReportGrouping, AgreesWithTheStatisticsOnARandomHistory) {
         }
         EXPECT_EQ(report.total.seconds, sums.seconds);
         EXPECT_EQ(report.total.sessions, sums.sessions);
+        if (kind == Periodo::Sesion) continue;
+        for (const ReportRange range : {ReportRange{}, ReportRange{{2025, 12, 31}, {2026, 2, 1}}})
+            for (const ReportFormat format :
+                 {ReportFormat::Table, ReportFormat::Csv, ReportFormat::Json})
+                EXPECT_EQ(written(buildReport(byDay, kind, range), format),
+                          written(buildReport(reading, kind, range), format));
     }
 }
 
