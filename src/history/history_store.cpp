@@ -547,6 +547,10 @@ bool HistoryStore::readRun(HistoryOrder order, bool backwards, const RowPlace* a
     const QString what = QStringLiteral("cannot read %1").arg(path_);
     Statement st(db_, runQuery(order, backwards, after != nullptr).constData());
     if (!st) return fail(what);
+    // The chart's run is thousands of rows: grown a row at a time, it copies itself often.
+    const auto expected = static_cast<size_t>(std::clamp(limit, 0, 8192));
+    out.cells.reserve(expected * kFieldCount);
+    out.places.reserve(expected);
     if (after) bindPlace(st.get(), 1, *after);
     sqlite3_bind_int(st.get(), 3, limit);
     sqlite3_bind_int64(st.get(), 4, after ? 0 : std::max<std::int64_t>(skip, 0));
