@@ -73,11 +73,11 @@ QByteArray columns(bool withPlace = true) {
 
 // The rows `where` picks added up per day, in the table's columns. The bare CostoAcumNum
 // and InicioSeg come from the row max() picks.
-QByteArray totalsOfRows(const QByteArray& where, const char* indexed = "") {
+QByteArray totalsOfRows(const QByteArray& where) {
     QByteArray sql = "SELECT Dia";
     for (const Summed& s : kSummed) sql += ", " + s.total();
     return sql + ", " + lastTotalCost({}) + ", InicioSeg, max(" + lastKey({}) + ") FROM Historial" +
-           indexed + " WHERE " + where + " GROUP BY Dia";
+           " WHERE " + where + " GROUP BY Dia";
 }
 
 // Values this large may have made a day's sum a floating-point one, from which a row is
@@ -184,7 +184,7 @@ bool createDayTotals(sqlite3* db) {
     table += ", CostoUltima REAL, InicioUltima INTEGER, Ultima INTEGER)";
     return dropDayTotals(db) && exec(db, table) &&
            exec(db, "INSERT INTO HistorialDiario (" + columns() + ") " +
-                        totalsOfRows("Dia > " + noDay(), " INDEXED BY HistorialDias")) &&
+                        totalsOfRows("Dia > " + noDay())) &&
            exec(db, insertTrigger()) && exec(db, deleteTrigger()) && exec(db, updateTrigger()) &&
            exec(db, moveTrigger());
 }
@@ -217,8 +217,7 @@ bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::in
     out.clear();
     const QByteArray sql =
         kept ? "SELECT " + columns(false) + " FROM HistorialDiario WHERE Dia BETWEEN ?1 AND ?2"
-             : totalsOfRows("Dia > " + noDay() + " AND Dia BETWEEN ?1 AND ?2",
-                            " INDEXED BY HistorialDias");
+             : totalsOfRows("Dia > " + noDay() + " AND Dia BETWEEN ?1 AND ?2");
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, (sql + " ORDER BY Dia").constData(), -1, &st, nullptr) != SQLITE_OK)
         return false;

@@ -33,7 +33,7 @@ struct StoredDay {
 };
 
 // Makes the table, fills it from the rows there are and makes the triggers, in the
-// caller's transaction; the worked-out columns and the index HistorialDias must be there.
+// caller's transaction; the worked-out columns must be there.
 bool createDayTotals(sqlite3* db);
 // Takes the table and its triggers away, as in a file of an earlier version.
 bool dropDayTotals(sqlite3* db);
