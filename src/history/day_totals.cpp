@@ -153,6 +153,14 @@ QByteArray moveTrigger() {
            addUpAgain("OLD.Dia, NEW.Dia", "1") + "END";
 }
 
+// The number of rows, kept as the days are: reading it does not walk a million rows.
+constexpr const char* kRowCountTriggers[] = {
+    "CREATE TRIGGER HistorialCuentaAlta AFTER INSERT ON Historial BEGIN "
+    "UPDATE HistorialCuenta SET Filas = Filas + 1; END",
+    "CREATE TRIGGER HistorialCuentaBaja AFTER DELETE ON Historial BEGIN "
+    "UPDATE HistorialCuenta SET Filas = Filas - 1; END",
+};
+
 std::optional<std::uint64_t> queryCount(sqlite3* db, const char* sql) {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
@@ -186,13 +194,17 @@ bool createDayTotals(sqlite3* db) {
            exec(db, "INSERT INTO HistorialDiario (" + columns() + ") " +
                         totalsOfRows("Dia > " + noDay())) &&
            exec(db, insertTrigger()) && exec(db, deleteTrigger()) && exec(db, updateTrigger()) &&
-           exec(db, moveTrigger());
+           exec(db, moveTrigger()) && exec(db, "CREATE TABLE HistorialCuenta (Filas INTEGER)") &&
+           exec(db, "INSERT INTO HistorialCuenta SELECT count(*) FROM Historial") &&
+           exec(db, kRowCountTriggers[0]) && exec(db, kRowCountTriggers[1]);
 }
 
 bool dropDayTotals(sqlite3* db) {
-    bool ok = exec(db, "DROP TABLE IF EXISTS HistorialDiario");
-    for (const char* name : {"HistorialDiarioAlta", "HistorialDiarioBaja", "HistorialDiarioCambio",
-                             "HistorialDiarioMudanza"})
+    bool ok = exec(db, "DROP TABLE IF EXISTS HistorialDiario") &&
+              exec(db, "DROP TABLE IF EXISTS HistorialCuenta");
+    for (const char* name :
+         {"HistorialDiarioAlta", "HistorialDiarioBaja", "HistorialDiarioCambio",
+          "HistorialDiarioMudanza", "HistorialCuentaAlta", "HistorialCuentaBaja"})
         ok = ok && exec(db, QByteArray("DROP TRIGGER IF EXISTS ") + name);
     return ok;
 }
@@ -206,10 +218,24 @@ std::optional<bool> keepsDayTotals(sqlite3* db) {
 
 bool deleteEverySession(sqlite3* db) {
     // With no delete trigger SQLite drops the table's pages at once rather than deleting a
-    // row at a time, a minute for a million rows; the trigger is back before the commit.
+    // row at a time, a minute for a million rows; the triggers are back before the commit.
     return exec(db, "DROP TRIGGER IF EXISTS HistorialDiarioBaja") &&
+           exec(db, "DROP TRIGGER IF EXISTS HistorialCuentaBaja") &&
            exec(db, "DELETE FROM Historial") && exec(db, "DELETE FROM HistorialDiario") &&
-           exec(db, deleteTrigger());
+           exec(db, "UPDATE HistorialCuenta SET Filas = 0") && exec(db, deleteTrigger()) &&
+           exec(db, kRowCountTriggers[1]);
+}
+
+std::optional<std::uint64_t> storedRows(sqlite3* db) {
+    // A file from before the kept count is counted row by row.
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT Filas FROM HistorialCuenta", -1, &st, nullptr) != SQLITE_OK)
+        return queryCount(db, "SELECT count(*) FROM Historial");
+    std::optional<std::uint64_t> rows;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) == SQLITE_INTEGER)
+        rows = static_cast<std::uint64_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(st, 0)));
+    sqlite3_finalize(st);
+    return rows;
 }
 
 bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::int64_t fromDay,
@@ -225,10 +251,17 @@ bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::in
     sqlite3_bind_int64(st, 2, toDay);
     if (kept) {
         // A row a day at most: room for all at once rather than for twice as many, again
-        // and again.
-        const auto rows = queryCount(db, "SELECT count(*) FROM HistorialDiario");
-        const auto span = static_cast<std::uint64_t>(toDay) - static_cast<std::uint64_t>(fromDay);
-        if (rows && *rows > 0) out.reserve(static_cast<size_t>(std::min(span, *rows - 1) + 1));
+        // and again. The first and last day are found in the key, without a walk.
+        sqlite3_stmt* span = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT (SELECT max(Dia) FROM HistorialDiario WHERE Dia <= ?2) - "
+                           "(SELECT min(Dia) FROM HistorialDiario WHERE Dia >= ?1) + 1",
+                           -1, &span, nullptr);
+        sqlite3_bind_int64(span, 1, fromDay);
+        sqlite3_bind_int64(span, 2, toDay);
+        if (span && sqlite3_step(span) == SQLITE_ROW && sqlite3_column_int64(span, 0) > 0)
+            out.reserve(static_cast<size_t>(sqlite3_column_int64(span, 0)));
+        sqlite3_finalize(span);
     }
     const auto sum = [st](int column) { return whole(sqlite3_column_double(st, column)); };
     const auto bytes = [&](int countColumn) -> std::optional<std::int64_t> {

@@ -39,6 +39,8 @@ bool createDayTotals(sqlite3* db);
 bool dropDayTotals(sqlite3* db);
 // Does the file keep day totals? None when that cannot be read.
 std::optional<bool> keepsDayTotals(sqlite3* db);
+// How many sessions the file holds: the kept count, or counted where none is kept.
+std::optional<std::uint64_t> storedRows(sqlite3* db);
 // Deletes every session and every day's totals, in the caller's transaction.
 bool deleteEverySession(sqlite3* db);
 // The days from `fromDay` to `toDay`, in order: the kept totals when `kept`, else added up

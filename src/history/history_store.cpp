@@ -493,7 +493,9 @@ bool HistoryStore::rewriteCosts(const std::vector<StoredCost>& costs) {
 
 std::optional<std::int64_t> HistoryStore::count() {
     if (!ensureOpen()) return std::nullopt;
-    const auto n = queryInt(db_, "SELECT count(*) FROM Historial");
+    const auto rows = storedRows(db_);
+    const auto n =
+        rows ? std::optional<std::int64_t>(static_cast<std::int64_t>(*rows)) : std::nullopt;
     if (!n) fail(QStringLiteral("cannot read %1").arg(path_));
     return n;
 }

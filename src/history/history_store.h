@@ -69,7 +69,7 @@ class HistoryStore {
     // 2: the session id. 3: the bytes received and sent. 4: the values the texts stand
     // for, as columns the database works out itself, with indexes. 5: every day's sessions
     // added up, kept right by triggers.
-    static constexpr int kSchemaVersion = 5;
+    static constexpr int kSchemaVersion = 6;
     // Long enough to ride out another program reading or backing up the file, short
     // enough not to freeze the window for long.
     static constexpr int kDefaultBusyTimeoutMs = 2000;

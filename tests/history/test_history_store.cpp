@@ -82,8 +82,11 @@ class Other {
     ~Other() { sqlite3_close(db_); }
     bool exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == 0; }
     bool dropDayTotals() { return lt::dropDayTotals(db_); }
-    // The day totals the file keeps are those its rows add up to afresh.
+    // The day totals and the count the file keeps are those its rows add up to afresh.
     ::testing::AssertionResult keepsItsDaysRight() {
+        const auto rows = storedRows(db_);
+        if (!rows || QString::number(*rows) != text("SELECT count(*) FROM Historial"))
+            return ::testing::AssertionFailure() << "a count of " << rows.value_or(0);
         std::vector<StoredDay> kept, fresh;
         if (!readStoredDays(db_, true, kept) || !readStoredDays(db_, false, fresh))
             return ::testing::AssertionFailure() << sqlite3_errmsg(db_);
@@ -355,6 +358,7 @@ TEST_F(HistoryStoreTest, AnEarlierHistoryIsAddedUpOnceAndOneThatCannotBeUpgraded
         "('02/03/2024', '10:00:00', '', '01:00:00', '001.00', '11.5', 3, NULL, NULL), "
         "('30/02/2024', '10:00:00', '', '01:00:00', '001.00', '12.5', 4, 1, 1)"));
     const auto addsUp = [](HistoryStore& store) {
+        EXPECT_EQ(store.count(), 4);
         std::vector<StoredDay> days;
         ASSERT_TRUE(store.sessionsByDay(days)) << store.error().toStdString();
         ASSERT_EQ(days.size(), 2u);
@@ -376,7 +380,7 @@ TEST_F(HistoryStoreTest, AnEarlierHistoryIsAddedUpOnceAndOneThatCannotBeUpgraded
     }
     {
         Other other(db);
-        EXPECT_EQ(other.text("PRAGMA user_version"), "5");
+        EXPECT_EQ(other.text("PRAGMA user_version"), QString::number(HistoryStore::kSchemaVersion));
         EXPECT_EQ(other.text("SELECT count(*) FROM HistorialDiario"), "2");
         EXPECT_TRUE(other.keepsItsDaysRight());
         // Files that keep no day totals and are not to be written are added up from their
@@ -400,9 +404,10 @@ TEST_F(HistoryStoreTest, AnEarlierHistoryIsAddedUpOnceAndOneThatCannotBeUpgraded
         EXPECT_FALSE(add(store, session(5), 5));
         ASSERT_TRUE(QFile::setPermissions(db, all));
         EXPECT_TRUE(add(store, session(5), 5)) << store.error().toStdString();
+        EXPECT_EQ(store.count(), 5);
     }
     Other other(db);
-    EXPECT_EQ(other.text("PRAGMA user_version"), "5");
+    EXPECT_EQ(other.text("PRAGMA user_version"), QString::number(HistoryStore::kSchemaVersion));
     EXPECT_EQ(other.text("SELECT count(*) FROM HistorialDiario"), "3");
     EXPECT_TRUE(other.keepsItsDaysRight());
 }
