@@ -86,6 +86,7 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                  .leyendaGrillaFilaCero = [this] { LeyendaGrillaFilaCero(); },
                  .grillaReemplazada = [this] { history_.gridReplaced(); },
                  .sesionesPorDia = [this] { return history_.sesionesPorDia(); },
+                 .puntosPorSesion = [this] { return history_.puntosPorSesion(); },
              }),
       summary_(form_, estado_, clock_),
       volume_(form_, estado_, clock_, noCounters_, messages_,

@@ -74,9 +74,19 @@ class Chart final : public Control {
 
     Chart(ControlRegistry& r, QString name) : Control(r, std::move(name), Kind::Chart) {}
 
-    const std::vector<ChartPoint>& points() const { return points_; }
+    const std::vector<ChartPoint>& points() const {
+        settle();
+        return points_;
+    }
     void setPoints(std::vector<ChartPoint> points) {
+        pending_ = nullptr;
         points_ = std::move(points);
+        changed(Change::Data);
+    }
+    // Points, and the axes that fit them, worked out by `fill` when the chart is first
+    // read: a chart no one looks at costs nothing.
+    void setPointsWhenRead(std::function<void()> fill) {
+        pending_ = std::move(fill);
         changed(Change::Data);
     }
     Type type() const { return type_; }
@@ -108,7 +118,10 @@ class Chart final : public Control {
     // Drawn: ticked and of the measure shown.
     bool seriesShown(int series) const { return seriesVisible(series) && seriesInMeasure(series); }
     // The axis a series is drawn against; received and sent share the volume axis.
-    const AxisScale& axis(int series) const { return axes_.at(axisIndex(series)); }
+    const AxisScale& axis(int series) const {
+        settle();
+        return axes_.at(axisIndex(series));
+    }
     // Time, cost and total cost; the volume axis counted in unit.
     void setAxes(const std::array<AxisScale, 3>& axes, const AxisScale& volume = {},
                  VolumeUnit unit = {}) {
@@ -117,7 +130,10 @@ class Chart final : public Control {
         volumeUnit_ = unit;
         changed(Change::Axes);
     }
-    VolumeUnit volumeUnit() const { return volumeUnit_; }
+    VolumeUnit volumeUnit() const {
+        settle();
+        return volumeUnit_;
+    }
     // What a point measures on a series' axis: minutes, money, or bytes in the volume
     // unit (0 where not counted).
     double value(const ChartPoint& p, int series) const {
@@ -142,6 +158,13 @@ class Chart final : public Control {
     }
 
   private:
+    void settle() const {
+        if (!pending_) return;
+        const std::function<void()> fill = std::move(pending_);
+        pending_ = nullptr;
+        fill();
+    }
+    mutable std::function<void()> pending_;
     static size_t index(int series) { return static_cast<size_t>(series - 1); }
     static size_t axisIndex(int series) { return series >= kReceived ? 3 : index(series); }
     void changed(Change c) { chartChanged_.notify(c); }

@@ -121,6 +121,12 @@ void SessionHistory::cargarEnOrdenGuardado() {
     CargarDeBaseDeDatosVisuakizarGrilla();
 }
 
+std::vector<ChartPoint> SessionHistory::puntosPorSesion() {
+    HistoryRows stored(store_, ledger_);
+    stored.refresh();
+    return lt::puntosPorSesion(stored);
+}
+
 std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long long hasta) {
     constexpr long long kFirst = std::numeric_limits<long long>::min();
     constexpr long long kLast = std::numeric_limits<long long>::max();

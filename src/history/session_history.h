@@ -62,6 +62,8 @@ class SessionHistory {
     const SessionRecord& ultimaSesion() const { return ultima_; }
     // Every session, the waiting ones too, added up per day of its start, from day number
     // `desde` to `hasta`.
+    // The newest sessions' chart points, in the order stored whatever the grid's order.
+    std::vector<ChartPoint> puntosPorSesion();
     std::vector<SesionesDelDia> sesionesPorDia(
         long long desde = std::numeric_limits<long long>::min(),
         long long hasta = std::numeric_limits<long long>::max());

@@ -262,20 +262,35 @@ std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, 
     return groups;
 }
 
-std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
-    const int rows = grid.rowCount();
+namespace {
+
+// Cells past the last column read as empty, which no byte count is.
+template <class Rows>
+std::vector<ChartPoint> puntosDeSesiones(int rows, const Rows& cell) {
     const int first = std::max(0, rows - kSesionesEnGrafica);
     std::vector<ChartPoint> points;
     points.reserve(static_cast<size_t>(rows - first));
     for (int r = first; r < rows; ++r) {
-        const QString date = grid.cell(r, 0);
-        const QString start = grid.cell(r, 1);
+        const QString date = cell(r, 0);
+        const QString start = cell(r, 1);
         points.push_back({sessionLabel(date, start),
-                          static_cast<double>(durationOf(grid.cell(r, 3)) / 60),
-                          moneyOf(grid.cell(r, 4)), moneyOf(grid.cell(r, 5)),
-                          date + QLatin1Char(' ') + start, receivedOf(grid, r), sentOf(grid, r)});
+                          static_cast<double>(durationOf(cell(r, 3)) / 60), moneyOf(cell(r, 4)),
+                          moneyOf(cell(r, 5)), date + QLatin1Char(' ') + start,
+                          bytesOf(cell(r, kReceivedColumn)), bytesOf(cell(r, kSentColumn))});
     }
     return points;
+}
+
+}  // namespace
+
+std::vector<ChartPoint> puntosPorSesion(const Grid& grid) {
+    return puntosDeSesiones(grid.rowCount(), [&grid](int r, int c) {
+        return c < grid.columns() ? grid.cell(r, c) : QString();
+    });
+}
+
+std::vector<ChartPoint> puntosPorSesion(const GridRows& rows) {
+    return puntosDeSesiones(rows.count(), [&rows](int r, int c) { return rows.cell(r, c); });
 }
 
 std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos) {
@@ -338,8 +353,13 @@ bool Statistics::disponibilidad() {
 void Statistics::GraficaPorSesion() {
     if (!disponibilidad() || estado_.CantidadSesiones < 1) return;
     if (hooks_.cargarGrilla) hooks_.cargarGrilla();
-    form_.Grafica_Estadisticas.setPoints(puntosPorSesion(form_.MSFlexGrid_Estado));
-    AjusteValorEjesGrafica();
+    // Read from the history when the chart is first drawn or read, not at each start.
+    form_.Grafica_Estadisticas.setPointsWhenRead([this] {
+        form_.Grafica_Estadisticas.setPoints(hooks_.puntosPorSesion
+                                                 ? hooks_.puntosPorSesion()
+                                                 : puntosPorSesion(form_.MSFlexGrid_Estado));
+        AjusteValorEjesGrafica();
+    });
     if (hooks_.leyendaGrillaFilaCero) hooks_.leyendaGrillaFilaCero();
 }
 

@@ -16,6 +16,7 @@ namespace lt {
 struct MainForm;
 struct EstadoMonitor;
 class Grid;
+class GridRows;
 
 enum class Periodo { Sesion, Dia, Semana, Mes };
 
@@ -66,6 +67,7 @@ std::vector<GrupoSesiones> agrupar(const Grid& grid, Periodo periodo);
 // of them (older ones are read in the day, week and month charts), or one per group.
 constexpr int kSesionesEnGrafica = 5000;
 std::vector<ChartPoint> puntosPorSesion(const Grid& grid);
+std::vector<ChartPoint> puntosPorSesion(const GridRows& rows);
 std::vector<ChartPoint> puntosDeGrupos(const std::vector<GrupoSesiones>& grupos);
 // An axis that holds values up to largest with a little room above, in at most eight
 // steps of 1, 2 or 5 times a power of ten, none finer than finest (a power of ten).
@@ -79,6 +81,8 @@ class Statistics {
         std::function<void()> grillaReemplazada;      // the grid now holds group rows
         // The history added up per day; without it the grid's rows are grouped.
         std::function<std::vector<SesionesDelDia>()> sesionesPorDia;
+        // The newest sessions' points in the order stored; without it the grid's rows.
+        std::function<std::vector<ChartPoint>()> puntosPorSesion;
     };
     Statistics(MainForm& form, EstadoMonitor& estado, Hooks hooks);
 

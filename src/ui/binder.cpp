@@ -16,7 +16,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QTableView>
+#include "ui/grid_view.h"
 
 #include "core/grid.h"
 #include "core/ole_date.h"
@@ -340,7 +340,7 @@ void Binder::bindControl(Control& c, QWidget* w) {
             }
             break;
         case K::Grid:
-            if (auto* v = qobject_cast<QTableView*>(w)) {
+            if (auto* v = qobject_cast<GridView*>(w)) {
                 auto& m = static_cast<Grid&>(c);
                 v->setModel(new GridTableModel(m, v));
                 connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this, [&m](int col) {

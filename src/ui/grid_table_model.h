@@ -1,5 +1,5 @@
 #pragma once
-// Shows the history grid in a QTableView without an item per cell.
+// Shows the history grid in a grid view without an item per cell.
 #include <QAbstractTableModel>
 
 #include "core/grid.h"

@@ -13,7 +13,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QTabWidget>
-#include <QTableView>
+#include "ui/grid_view.h"
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -140,11 +140,11 @@ MainWindow::MainWindow(Configuracion& logic, bool trayAvailable, QWidget* parent
 }
 
 void MainWindow::bindGrid(QWidget* page) {
-    auto* grid = page->findChild<QTableView*>(QStringLiteral("MSFlexGrid_Estado"));
+    auto* grid = page->findChild<GridView*>(QStringLiteral("MSFlexGrid_Estado"));
     if (!grid) return;
     grid_ = grid;
     // Once the layout has given the grid its height, or the last row shows cut.
-    QTimer::singleShot(0, grid_, &QTableView::scrollToBottom);
+    QTimer::singleShot(0, grid_, &GridView::scrollToBottom);
     // Wide enough for every caption in either language and for the texts below them.
     QHeaderView* header = grid_->horizontalHeader();
     const QFontMetrics fm(header->font());

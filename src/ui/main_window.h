@@ -12,11 +12,11 @@
 class QMenu;
 class QScrollArea;
 class QTabWidget;
-class QTableView;
 
 namespace lt {
 class ChartView;
-}
+class GridView;
+}  // namespace lt
 
 namespace lt {
 
@@ -35,7 +35,7 @@ class MainWindow : public QWidget {
     // start-up and most users look at it seldom.
     ChartView* chartView() const { return chart_; }
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
-    QTableView* grid() const { return grid_; }
+    GridView* grid() const { return grid_; }
     // A page is built the first time it shows; this builds the rest now.
     void buildEveryPage();
     // Where the window opens: where it was left, all of it on the screen it was on (the
@@ -92,7 +92,7 @@ class MainWindow : public QWidget {
     Binder binder_;
     QStringList unbound_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    QTableView* grid_ = nullptr;
+    GridView* grid_ = nullptr;
     std::vector<Notifier<>::Subscription> subscriptions_;
     Notifier<Grid::Change, int, int>::Subscription gridRows_;
     bool centred_ = false;

@@ -27,7 +27,7 @@ struct StatisticsTest : ::testing::Test {
                           ++reloads;
                           store(stored);
                       },
-                      [] {}, [] {}, {}}};
+                      [] {}, [] {}, {}, {}}};
     Notifier<Chart::Change>::Subscription watch =
         form.Grafica_Estadisticas.subscribeChanges([this](Chart::Change c) {
             if (c == Chart::Change::Data) ++dataChanges;

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QTableView>
+#include "ui/grid_view.h"
 
 #include "history/history_store.h"
 #include "platform/linux/single_instance.h"
@@ -338,9 +338,12 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     start();
     const Grid& grid = form().MSFlexGrid_Estado;
     const Chart& chart = form().Grafica_Estadisticas;
-    // The chart is built when its tab is first shown, with the data already there.
+    // The chart is built when its tab is first shown, and reads the history then: a grid
+    // sorted before that changes neither the chart nor its own order.
+    window().grid()->horizontalHeader()->sectionClicked(3);
     EXPECT_EQ(window().chartView(), nullptr);
     window().tabs()->setCurrentIndex(3);
+    EXPECT_EQ(column(grid, 3).first(), QStringLiteral("02:00:00"));
     ASSERT_NE(window().chartView(), nullptr);
     EXPECT_EQ(window().chartView()->chart()->axes(Qt::Horizontal).size(), 1);
     auto labels = [&chart] {
@@ -357,13 +360,13 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
 
     // Sorting the grid reorders what it shows, never what the charts and stores follow.
     clickLabel(widget("LbSesion_Estadisticas"));
-    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(3);
+    widget<GridView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(3);
     EXPECT_EQ(column(grid, 3).first(), QStringLiteral("02:00:00"));
     clickLabel(widget("LbSesion_Estadisticas"));
     EXPECT_EQ(labels(), inOrder);
     EXPECT_EQ(column(grid, 3).first(), QStringLiteral("00:05:00"));
 
-    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(4);
+    widget<GridView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(4);
     window().tabs()->setCurrentIndex(0);
     online(5);
     offline(2);
@@ -375,7 +378,7 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     window().tabs()->setCurrentIndex(3);
     clickLabel(widget("LbMes_Estadisticas"));
     EXPECT_EQ(column(grid, 0), (QStringList{"11/2026", "12/2026"}));
-    widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(0);
+    widget<GridView>("MSFlexGrid_Estado")->horizontalHeader()->sectionClicked(0);
     EXPECT_EQ(column(grid, 0), (QStringList{"12/2026", "11/2026"}));
 }
 
@@ -466,7 +469,7 @@ TEST_F(Flows, ClearingTheHistoryEmptiesGridTableAndAccumulatedCost) {
     EXPECT_TRUE(messageText().contains(copy)) << messageText().toStdString();
     EXPECT_EQ(test::storedSessions(copy).size(), 1u);
     EXPECT_TRUE(stored().empty());
-    EXPECT_EQ(widget<QTableView>("MSFlexGrid_Estado")->model()->rowCount(), 0);
+    EXPECT_EQ(widget<GridView>("MSFlexGrid_Estado")->model()->rowCount(), 0);
     EXPECT_FALSE(window().tabs()->isTabEnabled(3));
     EXPECT_EQ(ini("Costos", "CostoAcumuladoPorSesion"), QStringLiteral("000.00"));
     EXPECT_EQ(widget<QLineEdit>("TxCOCostoAcumuladoDesde")->text(), QStringLiteral("000.00"));
@@ -586,7 +589,7 @@ TEST_F(Flows, LockedSettingsSayWhyAndTheGridSortsBothWays) {
     EXPECT_TRUE(widget("TxImpuestos_Costo")->toolTip().isEmpty());
 
     // A second click on a caption turns the order round, and the arrow says which way.
-    auto* header = widget<QTableView>("MSFlexGrid_Estado")->horizontalHeader();
+    auto* header = widget<GridView>("MSFlexGrid_Estado")->horizontalHeader();
     const Grid& grid = form().MSFlexGrid_Estado;
     header->sectionClicked(3);
     EXPECT_EQ(column(grid, 3), (QStringList{"00:00:05", "00:00:02"}));
@@ -623,7 +626,7 @@ TEST_F(Flows, TheDayAndMonthAtAGlanceWithTheCurrencyOnScreenOnly) {
     offline(2);
     EXPECT_EQ(widget<QLabel>("LbMes_Estado")->text(),
               QString::fromUtf8("This month: 02:00:00   004.00 €"));
-    const QAbstractItemModel* rows = widget<QTableView>("MSFlexGrid_Estado")->model();
+    const QAbstractItemModel* rows = widget<GridView>("MSFlexGrid_Estado")->model();
     EXPECT_EQ(rows->index(3, 4).data().toString(), QString::fromUtf8("001.00 €"));
     // Never in what is stored.
     EXPECT_EQ(stored().back()[4], QStringLiteral("001.00"));
@@ -682,7 +685,7 @@ TEST_F(Flows, EveryLetterIsOnePageOnlyAndTheKeyboardReachesEveryTab) {
         }
     }
     // From the grid, Ctrl+Tab goes on to the next tab that can be shown.
-    auto* grid = widget<QTableView>("MSFlexGrid_Estado");
+    auto* grid = widget<GridView>("MSFlexGrid_Estado");
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(window().tabs()->currentIndex(), 1);

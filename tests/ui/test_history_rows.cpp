@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTest>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -14,10 +18,19 @@
 #include "stats/statistics.h"
 #include "support/test_support.h"
 #include "ui/grid_table_model.h"
+#include "ui/grid_view.h"
 
 using namespace lt;
 
 namespace {
+
+// Left for the process's end: Qt's own clean-up at exit must find it still there.
+void application() {
+    static int argc = 1;
+    static char arg0[] = "linktally-test";
+    static char* argv[] = {arg0, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+}
 
 // A session of a random history: any day from late 2024 to early 2027 (month and year
 // ends included), texts as the program writes them, some without byte counts.
@@ -81,6 +94,37 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
     for (const int r : {0, 99'999, 50'000, 50'256, 255, 77'777})
         EXPECT_EQ(grid().row(r), rows[size_t(r)]) << r;
 
+    // The view over them: the newest row on the bottom edge, the keys and a click.
+    application();
+    GridView view;
+    view.setModel(&model);
+    view.resize(600, 300);
+    view.show();
+    view.scrollToBottom();
+    const int bottom = view.viewport()->height() - 1;
+    EXPECT_EQ(view.rowAt(bottom), 99'999);
+    EXPECT_FALSE(view.grab().isNull());
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(view.currentRow(), 0);
+    EXPECT_EQ(view.rowAt(0), 0);
+    QTest::keyClick(&view, Qt::Key_PageDown);
+    const int page = view.viewport()->height() / view.rowHeight();
+    EXPECT_EQ(view.currentRow(), page);
+    EXPECT_EQ(view.topRow(), 1);  // brought into view, no further
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.currentRow(), 99'999);
+    EXPECT_EQ(view.rowAt(bottom), 99'999);
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(view.currentRow(), 99'998);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {20, bottom - view.rowHeight()});
+    EXPECT_EQ(view.currentRow(), 99'998);
+    view.verticalScrollBar()->setValue(50'000);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {20, 1});
+    EXPECT_EQ(view.currentRow(), 50'000);
+    view.horizontalHeader()->resizeSection(0, 900);  // wider than the view: it scrolls sideways
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+    view.scrollToBottom();
+
     // The chart per session reads the newest sessions only.
     const std::vector<ChartPoint> points = puntosPorSesion(grid());
     ASSERT_EQ(points.size(), size_t(kSesionesEnGrafica));
@@ -115,6 +159,7 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
     grid().sourceChanged(false);
     EXPECT_EQ(model.rowCount(), 100'001);
     EXPECT_EQ(grid().row(0), rows.back());
+    EXPECT_EQ(view.currentRow(), -1);  // a new order chooses no row
 
     // In the stored order it comes last, as an appended row.
     source.setOrder({});
@@ -124,11 +169,14 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
     source.refresh();
     grid().sourceChanged(true);
     EXPECT_EQ(grid().row(100'001), rows.back());
+    EXPECT_EQ(view.rowAt(bottom), 100'001);  // the grid kept to its newest row
 
     ASSERT_TRUE(store.clear());
     source.refresh();
     grid().sourceChanged(false);
     EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(view.rowAt(0), -1);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
 }
 
 TEST_F(HistoryRowsTest, DaysAddedUpByTheDatabaseGroupAsTheGridsRowsDo) {

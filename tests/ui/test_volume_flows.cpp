@@ -2,7 +2,7 @@
 // windows offscreen, a link whose counters the test moves, in virtual time.
 #include <QComboBox>
 #include <QLabel>
-#include <QTableView>
+#include "ui/grid_view.h"
 
 #include "support/app_test.h"
 
@@ -51,7 +51,7 @@ TEST_F(VolumeFlows, ASessionsBytesAreCountedShownStoredAndTheirOldRowsStillRead)
     EXPECT_EQ(label("LbVolumen_Estado"), QString());
 
     // The grid shows them in units; a row of an earlier version shows nothing.
-    auto* grid = widget<QTableView>("MSFlexGrid_Estado");
+    auto* grid = widget<GridView>("MSFlexGrid_Estado");
     ASSERT_EQ(grid->model()->columnCount(), 8);
     EXPECT_EQ(grid->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("Received"));
     EXPECT_EQ(grid->model()->index(0, 6).data().toString(), QStringLiteral("12.0 MB"));
