@@ -155,14 +155,12 @@ void BM_GroupPerMonth(benchmark::State& state) {
     lt::HistoryStore store(historyOf(1'000'000, state.range(0) != 0));
     if (!store.open()) state.SkipWithError(qPrintable(store.error()));
     for (auto _ : state) {
-        std::vector<lt::StoredDay> days;
-        store.sessionsByDay(days);
-        std::vector<lt::SesionesDelDia> ours;
-        ours.reserve(days.size());
-        for (const lt::StoredDay& d : days)
-            ours.push_back({d.day + lt::kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost,
-                            d.lastStart, d.received, d.sent});
-        benchmark::DoNotOptimize(lt::agruparDias(ours, lt::Periodo::Mes));
+        lt::AgrupadorDias months(lt::Periodo::Mes);
+        store.forEachDay([&months](const lt::StoredDay& d) {
+            months.add({d.day + lt::kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
+                        d.received, d.sent});
+        });
+        benchmark::DoNotOptimize(months.take());
     }
 }
 BENCHMARK(BM_GroupPerMonth)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();

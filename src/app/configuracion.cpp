@@ -85,7 +85,7 @@ Configuracion::Configuracion(const Clock& clock, MessageBox& messages, AppFiles 
                  .cargarGrilla = [this] { history_.cargarEnOrdenGuardado(); },
                  .leyendaGrillaFilaCero = [this] { LeyendaGrillaFilaCero(); },
                  .grillaReemplazada = [this] { history_.gridReplaced(); },
-                 .sesionesPorDia = [this] { return history_.sesionesPorDia(); },
+                 .agruparHistorial = [this](Periodo p) { return history_.agruparHistorial(p); },
                  .puntosPorSesion = [this] { return history_.puntosPorSesion(); },
              }),
       summary_(form_, estado_, clock_),

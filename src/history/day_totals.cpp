@@ -238,9 +238,8 @@ std::optional<std::uint64_t> storedRows(sqlite3* db) {
     return rows;
 }
 
-bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::int64_t fromDay,
-                    std::int64_t toDay) {
-    out.clear();
+bool forEachStoredDay(sqlite3* db, bool kept, const std::function<void(const StoredDay&)>& visit,
+                      std::int64_t fromDay, std::int64_t toDay) {
     const QByteArray sql =
         kept ? "SELECT " + columns(false) + " FROM HistorialDiario WHERE Dia BETWEEN ?1 AND ?2"
              : totalsOfRows("Dia > " + noDay() + " AND Dia BETWEEN ?1 AND ?2");
@@ -249,6 +248,31 @@ bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::in
         return false;
     sqlite3_bind_int64(st, 1, fromDay);
     sqlite3_bind_int64(st, 2, toDay);
+    const auto sum = [st](int column) { return whole(sqlite3_column_double(st, column)); };
+    const auto bytes = [&](int countColumn) -> std::optional<std::int64_t> {
+        if (sum(countColumn) == 0) return std::nullopt;
+        return sum(countColumn + 1);
+    };
+    int rc;
+    StoredDay d;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        d.day = sqlite3_column_int64(st, 0);
+        d.sessions = sum(1);
+        d.seconds = sum(2);
+        d.cost = sqlite3_column_double(st, 3);
+        d.received = bytes(4);
+        d.sent = bytes(6);
+        d.lastTotalCost = sqlite3_column_double(st, 8);
+        d.lastStart = sqlite3_column_int64(st, 9);
+        visit(d);
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE;
+}
+
+bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::int64_t fromDay,
+                    std::int64_t toDay) {
+    out.clear();
     if (kept) {
         // A row a day at most: room for all at once rather than for twice as many, again
         // and again. The first and last day are found in the key, without a walk.
@@ -263,25 +287,8 @@ bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out, std::in
             out.reserve(static_cast<size_t>(sqlite3_column_int64(span, 0)));
         sqlite3_finalize(span);
     }
-    const auto sum = [st](int column) { return whole(sqlite3_column_double(st, column)); };
-    const auto bytes = [&](int countColumn) -> std::optional<std::int64_t> {
-        if (sum(countColumn) == 0) return std::nullopt;
-        return sum(countColumn + 1);
-    };
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        StoredDay& d = out.emplace_back();
-        d.day = sqlite3_column_int64(st, 0);
-        d.sessions = sum(1);
-        d.seconds = sum(2);
-        d.cost = sqlite3_column_double(st, 3);
-        d.received = bytes(4);
-        d.sent = bytes(6);
-        d.lastTotalCost = sqlite3_column_double(st, 8);
-        d.lastStart = sqlite3_column_int64(st, 9);
-    }
-    sqlite3_finalize(st);
-    return rc == SQLITE_DONE;
+    return forEachStoredDay(
+        db, kept, [&out](const StoredDay& d) { out.push_back(d); }, fromDay, toDay);
 }
 
 }  // namespace lt

@@ -4,6 +4,7 @@
 // inserts, changes or deletes rows of Historial. Adding up a million sessions per month
 // then reads a row a day instead of every session.
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -43,6 +44,11 @@ std::optional<bool> keepsDayTotals(sqlite3* db);
 std::optional<std::uint64_t> storedRows(sqlite3* db);
 // Deletes every session and every day's totals, in the caller's transaction.
 bool deleteEverySession(sqlite3* db);
+// Each day from `fromDay` to `toDay`, in order, handed to `visit` as it is read: a long
+// history's days are added up without being held.
+bool forEachStoredDay(sqlite3* db, bool kept, const std::function<void(const StoredDay&)>& visit,
+                      std::int64_t fromDay = std::numeric_limits<std::int64_t>::min(),
+                      std::int64_t toDay = std::numeric_limits<std::int64_t>::max());
 // The days from `fromDay` to `toDay`, in order: the kept totals when `kept`, else added up
 // from the rows (a file from before the totals, opened where it cannot be upgraded).
 bool readStoredDays(sqlite3* db, bool kept, std::vector<StoredDay>& out,

@@ -576,6 +576,12 @@ bool HistoryStore::sessionsByDay(std::vector<StoredDay>& out, std::int64_t fromD
            fail(QStringLiteral("cannot read %1").arg(path_));
 }
 
+bool HistoryStore::forEachDay(const std::function<void(const StoredDay&)>& visit) {
+    if (!ensureOpen()) return false;
+    return forEachStoredDay(db_, dayTotals_, visit) ||
+           fail(QStringLiteral("cannot read %1").arg(path_));
+}
+
 bool HistoryStore::clear() {
     if (!ensureWritable()) return false;
     const QString what = QStringLiteral("cannot clear %1").arg(path_);

@@ -103,6 +103,8 @@ class HistoryStore {
     bool sessionsByDay(std::vector<StoredDay>& out,
                        std::int64_t fromDay = std::numeric_limits<std::int64_t>::min(),
                        std::int64_t toDay = std::numeric_limits<std::int64_t>::max());
+    // Every day, in order, handed to `visit` as it is read.
+    bool forEachDay(const std::function<void(const StoredDay&)>& visit);
     // The sessions that began from `fromDay` to `toDay` (days from 01/01/1970), in the
     // order they were stored.
     bool costsBetween(std::int64_t fromDay, std::int64_t toDay, std::vector<StoredCost>& out);

@@ -127,6 +127,36 @@ std::vector<ChartPoint> SessionHistory::puntosPorSesion() {
     return lt::puntosPorSesion(stored);
 }
 
+namespace {
+
+SesionesDelDia ourDay(const StoredDay& d) {
+    return {d.day + kUnixEpochDay, d.seconds,  d.cost, d.lastTotalCost,
+            d.lastStart,           d.received, d.sent};
+}
+
+}  // namespace
+
+std::vector<GrupoSesiones> SessionHistory::agruparHistorial(Periodo periodo) {
+    const std::vector<SesionesDelDia> waiting = sesionesEnEspera();
+    auto next = waiting.begin();
+    AgrupadorDias groups(periodo);
+    store_.forEachDay([&](const StoredDay& stored) {
+        SesionesDelDia day = ourDay(stored);
+        for (; next != waiting.end() && next->day < day.day; ++next) groups.add(*next);
+        if (next != waiting.end() && next->day == day.day) juntarDia(day, *next++);
+        groups.add(day);
+    });
+    for (; next != waiting.end(); ++next) groups.add(*next);
+    return groups.take();
+}
+
+std::vector<SesionesDelDia> SessionHistory::sesionesEnEspera() const {
+    const auto& waiting = ledger_.finished();
+    return lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {
+        return waiting[static_cast<size_t>(r)].record.toRow().at(c);
+    });
+}
+
 std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long long hasta) {
     constexpr long long kFirst = std::numeric_limits<long long>::min();
     constexpr long long kLast = std::numeric_limits<long long>::max();
@@ -135,13 +165,8 @@ std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long
                          hasta == kLast ? hasta : hasta - kUnixEpochDay);
     std::vector<SesionesDelDia> days;
     days.reserve(stored.size());
-    for (const StoredDay& d : stored)
-        days.push_back({d.day + kUnixEpochDay, d.seconds, d.cost, d.lastTotalCost, d.lastStart,
-                        d.received, d.sent});
-    const auto& waiting = ledger_.finished();
-    juntarDias(days, lt::sesionesPorDia(static_cast<int>(waiting.size()), [&waiting](int r, int c) {
-                   return waiting[static_cast<size_t>(r)].record.toRow().at(c);
-               }));
+    for (const StoredDay& d : stored) days.push_back(ourDay(d));
+    juntarDias(days, sesionesEnEspera());
     std::erase_if(
         days, [desde, hasta](const SesionesDelDia& d) { return d.day < desde || d.day > hasta; });
     return days;

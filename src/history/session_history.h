@@ -60,10 +60,13 @@ class SessionHistory {
     void gridReplaced() { gridHoldsHistory_ = false; }
     // The session GuardarEnBaseDeDatosYactualizarGrilla() stored last.
     const SessionRecord& ultimaSesion() const { return ultima_; }
-    // Every session, the waiting ones too, added up per day of its start, from day number
-    // `desde` to `hasta`.
+    // Every stored and waiting session in groups of the period, the days folded as they
+    // are read.
+    std::vector<GrupoSesiones> agruparHistorial(Periodo periodo);
     // The newest sessions' chart points, in the order stored whatever the grid's order.
     std::vector<ChartPoint> puntosPorSesion();
+    // Every session, the waiting ones too, added up per day of its start, from day number
+    // `desde` to `hasta`.
     std::vector<SesionesDelDia> sesionesPorDia(
         long long desde = std::numeric_limits<long long>::min(),
         long long hasta = std::numeric_limits<long long>::max());
@@ -71,6 +74,8 @@ class SessionHistory {
     std::function<void()> borrado;
 
   private:
+    // The finished sessions still waiting in the ledger, per day.
+    std::vector<SesionesDelDia> sesionesEnEspera() const;
     LedgerEntry sesionEnCurso() const;
     void migrarArchivosAnteriores();
     void recuperarSesion(const LedgerEntry& entry);

@@ -232,34 +232,39 @@ void juntarDias(std::vector<SesionesDelDia>& days, const std::vector<SesionesDel
             days.insert(it, l);
             continue;
         }
-        it->seconds += l.seconds;
-        it->cost += l.cost;
-        addBytes(it->received, l.received);
-        addBytes(it->sent, l.sent);
-        if (l.lastStart >= it->lastStart) {
-            it->lastStart = l.lastStart;
-            it->lastTotalCost = l.lastTotalCost;
-        }
+        juntarDia(*it, l);
     }
 }
 
-std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, Periodo periodo) {
-    std::vector<GrupoSesiones> groups;
-    long long key = 0;
-    for (const SesionesDelDia& d : days) {
-        const long long k = groupKey(periodo, d.day);
-        if (groups.empty() || k != key) {
-            key = k;
-            groups.push_back({groupLabel(periodo, k)});
-        }
-        GrupoSesiones& g = groups.back();
-        g.seconds += d.seconds;
-        g.cost += d.cost;
-        addBytes(g.received, d.received);
-        addBytes(g.sent, d.sent);
-        g.totalCost = d.lastTotalCost;  // days come in order: the latest day's latest
+void juntarDia(SesionesDelDia& day, const SesionesDelDia& later) {
+    day.seconds += later.seconds;
+    day.cost += later.cost;
+    addBytes(day.received, later.received);
+    addBytes(day.sent, later.sent);
+    if (later.lastStart >= day.lastStart) {
+        day.lastStart = later.lastStart;
+        day.lastTotalCost = later.lastTotalCost;
     }
-    return groups;
+}
+
+void AgrupadorDias::add(const SesionesDelDia& d) {
+    const long long k = groupKey(periodo_, d.day);
+    if (groups_.empty() || k != key_) {
+        key_ = k;
+        groups_.push_back({groupLabel(periodo_, k)});
+    }
+    GrupoSesiones& g = groups_.back();
+    g.seconds += d.seconds;
+    g.cost += d.cost;
+    addBytes(g.received, d.received);
+    addBytes(g.sent, d.sent);
+    g.totalCost = d.lastTotalCost;  // days come in order: the latest day's latest
+}
+
+std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, Periodo periodo) {
+    AgrupadorDias groups(periodo);
+    for (const SesionesDelDia& d : days) groups.add(d);
+    return groups.take();
 }
 
 namespace {
@@ -380,7 +385,7 @@ void Statistics::graficaAgrupada(Periodo p) {
     if (hooks_.cargarGrilla) hooks_.cargarGrilla();
     Grid& grid = form_.MSFlexGrid_Estado;
     const std::vector<GrupoSesiones> grupos =
-        hooks_.sesionesPorDia ? agruparDias(hooks_.sesionesPorDia(), p) : agrupar(grid, p);
+        hooks_.agruparHistorial ? hooks_.agruparHistorial(p) : agrupar(grid, p);
 
     std::vector<QString> cells;
     cells.reserve(grupos.size() * static_cast<size_t>(grid.columns()));

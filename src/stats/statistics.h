@@ -51,8 +51,23 @@ struct SesionesDelDia {
 std::vector<SesionesDelDia> sesionesPorDia(int rows, const std::function<QString(int, int)>& cell);
 // Adds the days of later rows into `days`; both in day order.
 void juntarDias(std::vector<SesionesDelDia>& days, const std::vector<SesionesDelDia>& later);
+// Adds a later row's day into the same day.
+void juntarDia(SesionesDelDia& day, const SesionesDelDia& later);
 // Days folded into groups of the period (not Sesion), in time order.
 std::vector<GrupoSesiones> agruparDias(const std::vector<SesionesDelDia>& days, Periodo periodo);
+
+// The same fold a day at a time, as days are read, in order.
+class AgrupadorDias {
+  public:
+    explicit AgrupadorDias(Periodo periodo) : periodo_(periodo) {}
+    void add(const SesionesDelDia& d);
+    std::vector<GrupoSesiones> take() { return std::move(groups_); }
+
+  private:
+    Periodo periodo_;
+    long long key_ = 0;
+    std::vector<GrupoSesiones> groups_;
+};
 
 // A stored byte count: decimal digits only. Empty (a session stored before bytes were
 // counted) or anything else is none.
@@ -79,8 +94,8 @@ class Statistics {
         std::function<void()> cargarGrilla;           // reload the history grid
         std::function<void()> leyendaGrillaFilaCero;  // its caption row
         std::function<void()> grillaReemplazada;      // the grid now holds group rows
-        // The history added up per day; without it the grid's rows are grouped.
-        std::function<std::vector<SesionesDelDia>()> sesionesPorDia;
+        // The whole history in groups of a period; without it the grid's rows are grouped.
+        std::function<std::vector<GrupoSesiones>(Periodo)> agruparHistorial;
         // The newest sessions' points in the order stored; without it the grid's rows.
         std::function<std::vector<ChartPoint>()> puntosPorSesion;
     };

@@ -16,11 +16,11 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include "ui/grid_view.h"
 
 #include "core/grid.h"
 #include "core/ole_date.h"
 #include "ui/grid_table_model.h"
+#include "ui/grid_view.h"
 #include "ui/mnemonics.h"
 
 namespace lt {

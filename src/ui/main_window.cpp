@@ -13,7 +13,6 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QTabWidget>
-#include "ui/grid_view.h"
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -21,6 +20,7 @@
 
 #include "i18n/captions.h"
 #include "ui/chart_view.h"
+#include "ui/grid_view.h"
 #include "ui_tab_about.h"
 #include "ui_tab_configuration.h"
 #include "ui_tab_cost.h"

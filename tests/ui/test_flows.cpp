@@ -1,5 +1,6 @@
 // The program as a user meets it: its real windows, its real composition, a day played
 // by the fake clock and the fake line.
+#include <sqlite3.h>
 #include <QChart>
 #include <QDir>
 #include <QFileInfo>
@@ -11,12 +12,12 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include "ui/grid_view.h"
 
 #include "history/history_store.h"
 #include "platform/linux/single_instance.h"
 #include "support/app_test.h"
 #include "ui/chart_view.h"
+#include "ui/grid_view.h"
 
 using namespace lt;
 
@@ -373,6 +374,26 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     EXPECT_EQ(column(grid, 0),
               (QStringList{"28/11/2026", "03/12/2026", "04/12/2026", "04/12/2026", "05/12/2026"}));
     EXPECT_EQ(labels().last(), QStringLiteral("05/12 10:00"));
+
+    // Sessions the history cannot take wait in the ledger and still count in their day,
+    // added to the day's stored ones.
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path(QStringLiteral("LinkTally.db")).toUtf8().constData(), &db), 0);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER Lleno BEFORE INSERT ON Historial BEGIN "
+                               "SELECT RAISE(ABORT, 'full'); END",
+                               nullptr, nullptr, nullptr),
+                  0);
+        sqlite3_close(db);
+    }
+    online(7);
+    offline(2);
+    EXPECT_EQ(stored().size(), 5u);
+    window().tabs()->setCurrentIndex(3);
+    clickLabel(widget("LbDia_Estadisticas"));
+    EXPECT_EQ(column(grid, 0).last(), QStringLiteral("05/12/2026"));
+    EXPECT_EQ(column(grid, 3).last(), QStringLiteral("00:00:11"));  // 4 s stored, 7 waiting
 
     // Month rows sort by their month on a click on the date caption.
     window().tabs()->setCurrentIndex(3);

@@ -2,9 +2,9 @@
 // windows offscreen, a link whose counters the test moves, in virtual time.
 #include <QComboBox>
 #include <QLabel>
-#include "ui/grid_view.h"
 
 #include "support/app_test.h"
+#include "ui/grid_view.h"
 
 namespace lt::test {
 namespace {
