@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,8 +35,14 @@ namespace {
 // launchers and task switchers take the large ones from the installed icon theme.
 QIcon appIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/linktally-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48, 64}) {
+        // Read as PNG outright: otherwise every image plug-in Qt has is loaded at start to
+        // be asked whether it reads the file.
+        QImageReader reader(QStringLiteral(":/icons/linktally-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 
