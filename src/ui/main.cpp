@@ -13,8 +13,8 @@
 #include "platform/linux/linux_connection_cutter.h"
 #include "platform/linux/linux_connection_probe.h"
 #include "platform/linux/linux_traffic_counters.h"
-#include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
+#include "platform/linux/tcp_time_socket.h"
 #include "platform/linux/xdg_autostart.h"
 #include "report/report_command.h"
 #include "ui/application.h"
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     lt::LinuxConnectionProbe probe(QStringLiteral("/"),
                                    lt::LinuxConnectionProbe::proxyFromEnvironment());
     lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
-    lt::QtTimeSocket timeSocket;
+    lt::TcpTimeSocket timeSocket;
     lt::LinuxClockSetter clockSetter(QDBusConnection::systemBus());
     lt::XdgAutostart autostart;
     lt::QtTimerDriver timers;

@@ -1,4 +1,4 @@
-// The time server's Qt socket against a loopback server, and the clock setter's
+// The time server's socket against a loopback server, and the clock setter's
 // timedated path on a private bus: nothing reaches a real server or moves this clock.
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <QThread>
 #include <atomic>
 
-#include "platform/linux/qt_time_socket.h"
 #include "platform/linux/system_clock_setter.h"
+#include "platform/linux/tcp_time_socket.h"
 #include "support/private_bus.h"
 #include "support/test_support.h"
 
@@ -25,7 +25,7 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
 
-// ---- The Qt socket on loopback -------------------------------------------------------
+// ---- The socket on loopback -------------------------------------------------------
 
 struct Loopback : ::testing::Test {
     static void SetUpTestSuite() { test::coreApplication(); }
@@ -40,7 +40,7 @@ struct Loopback : ::testing::Test {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         return log.contains(event);
     }
-    QtTimeSocket socket;
+    TcpTimeSocket socket;
     QStringList log;
     QByteArray data;
 };

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QSysInfo>
 #include <cerrno>
 #include <cstring>
@@ -16,26 +18,51 @@ namespace lt {
 SingleInstance::SingleInstance(const QString& lockPath, QObject* parent)
     : QObject(parent), lockPath_(lockPath) {}
 
+namespace {
+
+// A Unix socket's address, or none when the path is too long for one.
+bool socketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(bytes.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
+    return true;
+}
+
+}  // namespace
+
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
+    calls_.reset();
+    if (server_ >= 0) {
+        ::close(server_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+    }
     // Closing lets the lock go; the file stays, and means nothing without its lock.
     if (fd_ >= 0) ::close(fd_);
 }
 
-QString SingleInstance::serverName() const {
+QString SingleInstance::socketPath() const {
+    // Where earlier versions listened too, so that either asks the other to show.
     const QByteArray hash =
         QCryptographicHash::hash(lockPath_.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("linktally-") + QString::fromLatin1(hash);
+    return QDir::tempPath() + QStringLiteral("/linktally-") + QString::fromLatin1(hash);
 }
 
 bool SingleInstance::askRunningCopy() const {
-    QLocalSocket socket;
-    socket.connectToServer(serverName());
-    if (!socket.waitForConnected(1000)) return false;
-    socket.write("show\n");
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    return true;
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address)) return false;
+    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0) return false;
+    // A local connection is made or refused at once; nothing here waits on the other copy.
+    const bool reached =
+        ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (reached) {
+        // The running copy may close first: no SIGPIPE for that.
+        [[maybe_unused]] const auto n = ::send(s, "show\n", 5, MSG_NOSIGNAL);
+    }
+    ::close(s);
+    return reached;
 }
 
 SingleInstance::Result SingleInstance::acquire() {
@@ -77,15 +104,28 @@ SingleInstance::Result SingleInstance::acquire() {
 }
 
 void SingleInstance::listen() {
-    server_ = std::make_unique<QLocalServer>();
-    QLocalServer::removeServer(serverName());
-    server_->listen(serverName());
-    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* s = server_->nextPendingConnection()) {
-            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            if (onActivate_) onActivate_();
-        }
-    });
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address)) return;
+    server_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (server_ < 0) return;
+    // One left by a copy that crashed answers nobody.
+    ::unlink(address.sun_path);
+    if (::bind(server_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(server_, 8) != 0) {
+        ::close(server_);
+        server_ = -1;
+        return;
+    }
+    calls_ = std::make_unique<QSocketNotifier>(server_, QSocketNotifier::Read);
+    connect(calls_.get(), &QSocketNotifier::activated, this, &SingleInstance::answer);
+}
+
+void SingleInstance::answer() {
+    // Each call is a request to show the window; what it says does not matter.
+    for (int s; (s = ::accept4(server_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+        ::close(s);
+        if (onActivate_) onActivate_();
+    }
 }
 
 }  // namespace lt

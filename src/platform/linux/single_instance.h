@@ -2,8 +2,8 @@
 // One running copy per settings file: a lock that the kernel holds for the copy that
 // runs decides who runs, and a local socket lets a second start ask the running copy to
 // come to the front.
-#include <QLocalServer>
 #include <QObject>
+#include <QSocketNotifier>
 #include <functional>
 #include <memory>
 
@@ -26,14 +26,16 @@ class SingleInstance : public QObject {
     void setActivationHandler(std::function<void()> h) { onActivate_ = std::move(h); }
 
   private:
-    QString serverName() const;
+    QString socketPath() const;
     bool askRunningCopy() const;
     void listen();
+    void answer();
 
     QString lockPath_;
     int fd_ = -1;
     QString error_;
-    std::unique_ptr<QLocalServer> server_;
+    int server_ = -1;
+    std::unique_ptr<QSocketNotifier> calls_;
     std::function<void()> onActivate_;
 };
 
