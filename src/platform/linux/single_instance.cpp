@@ -52,9 +52,9 @@ QString SingleInstance::socketPath() const {
 bool SingleInstance::askRunningCopy() const {
     sockaddr_un address;
     if (!socketAddress(socketPath(), address)) return false;
-    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Never waits: a copy too busy to take the call is asked again, or left running.
+    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (s < 0) return false;
-    // A local connection is made or refused at once; nothing here waits on the other copy.
     const bool reached =
         ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (reached) {
