@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev qt6-charts-dev \
-	libqt6svg6 qt6-qpa-plugins libsqlite3-dev sqlite3 googletest libgtest-dev libgmock-dev \
+	libqt6svg6 qt6-qpa-plugins libsqlite3-dev libfontconfig-dev sqlite3 googletest libgtest-dev libgmock-dev \
 	libbenchmark-dev libxcb1-dev xvfb xauth imagemagick dbus-daemon fonts-dejavu-core \
 	iproute2 xdotool desktop-file-utils appstream file dpkg-dev python3-minimal util-linux
 # Only for the figures and screenshots measured on the real window.

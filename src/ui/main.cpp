@@ -3,12 +3,14 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 
 #include "app/qt_timer_driver.h"
 #include "platform/file_locations.h"
 #include "platform/linux/boot_clock.h"
 #include "platform/linux/display_platform.h"
+#include "platform/linux/font_warmup.h"
 #include "platform/linux/freedesktop_notifier.h"
 #include "platform/linux/linux_connection_cutter.h"
 #include "platform/linux/linux_connection_probe.h"
@@ -32,8 +34,10 @@ int main(int argc, char* argv[]) {
         };
         return lt::runReportCommand(args, history, out, err);
     }
+    lt::FontWarmup fonts;  // while Qt reaches the display
     lt::preferXWayland();
     QApplication qapp(argc, argv);
+    const auto fontsFirst = qScopeGuard([&fonts] { fonts.wait(); });
     QApplication::setApplicationName(QStringLiteral("LinkTally"));
     QApplication::setApplicationVersion(QStringLiteral("1.06"));
     QApplication::setDesktopFileName(QStringLiteral("org.linktally.LinkTally"));

@@ -18,7 +18,7 @@ deb=${debs[0]}
 
 # The library scan must have found the Qt modules the program links.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6dbus6 libsqlite3-0; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6dbus6 libsqlite3-0 libfontconfig1; do
   [[ $depends == *"$lib "* || $depends == *"$lib,"* || $depends == *"$lib" ]] || fail "Depends lacks $lib: $depends"
 done
 
