@@ -158,11 +158,8 @@ std::vector<SesionesDelDia> SessionHistory::sesionesEnEspera() const {
 }
 
 std::vector<SesionesDelDia> SessionHistory::sesionesPorDia(long long desde, long long hasta) {
-    constexpr long long kFirst = std::numeric_limits<long long>::min();
-    constexpr long long kLast = std::numeric_limits<long long>::max();
     std::vector<StoredDay> stored;
-    store_.sessionsByDay(stored, desde == kFirst ? desde : desde - kUnixEpochDay,
-                         hasta == kLast ? hasta : hasta - kUnixEpochDay);
+    store_.sessionsByDay(stored, desde - kUnixEpochDay, hasta - kUnixEpochDay);
     std::vector<SesionesDelDia> days;
     days.reserve(stored.size());
     for (const StoredDay& d : stored) days.push_back(ourDay(d));

@@ -5,7 +5,6 @@
 // database has it.
 #include <cstdint>
 #include <functional>
-#include <limits>
 #include <vector>
 
 #include "history/history_rows.h"
@@ -67,9 +66,7 @@ class SessionHistory {
     std::vector<ChartPoint> puntosPorSesion();
     // Every session, the waiting ones too, added up per day of its start, from day number
     // `desde` to `hasta`.
-    std::vector<SesionesDelDia> sesionesPorDia(
-        long long desde = std::numeric_limits<long long>::min(),
-        long long hasta = std::numeric_limits<long long>::max());
+    std::vector<SesionesDelDia> sesionesPorDia(long long desde, long long hasta);
     // Told when the user's clearing has emptied the history.
     std::function<void()> borrado;
 
