@@ -32,18 +32,20 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(20);
 }
 
+GridView::~GridView() {
+    // QWidget's destructor still hides the header, whose signals would lay out what is gone.
+    header_->disconnect(this);
+    for (const auto& c : modelConnections_) disconnect(c);
+}
+
 void GridView::setModel(QAbstractItemModel* model) {
     for (const auto& c : modelConnections_) disconnect(c);
     modelConnections_.clear();
     model_ = model;
     header_->setModel(model);
-    current_ = -1;
     if (model) {
         auto rows = [this] { rowsChanged(); };
-        auto reset = [this] {
-            current_ = -1;
-            rowsChanged();
-        };
+        auto reset = [this] { rowsChanged(true); };
         modelConnections_ = {
             connect(model, &QAbstractItemModel::modelReset, this, reset),
             connect(model, &QAbstractItemModel::layoutChanged, this, reset),
@@ -53,7 +55,8 @@ void GridView::setModel(QAbstractItemModel* model) {
                     qOverload<>(&QWidget::update)),
         };
     }
-    rowsChanged();
+    rowsChanged(true);
+    emit modelChanged();
 }
 
 void GridView::setAlternatingRowColors(bool on) {
@@ -103,6 +106,24 @@ void GridView::setCurrentRow(int row) {
     current_ = row;
     if (row >= 0) scrollToRow(row);
     viewport()->update();
+    emit currentRowChanged(row);
+}
+
+QRect GridView::visualRect(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= header_->count() ||
+        header_->isSectionHidden(column))
+        return {};
+    const auto [first, top] = firstRow();
+    if (row < first) return {};
+    const qint64 y = top + qint64(row - first) * rowHeight();
+    if (y >= viewport()->height()) return {};
+    const QRect cell = cellRect(column, int(y));
+    return cell.intersects(viewport()->rect()) ? cell : QRect();
+}
+
+QRect GridView::cellRect(int column, int y) const {
+    return {header_->sectionViewportPosition(column), y, header_->sectionSize(column) - 1,
+            rowHeight() - 1};
 }
 
 void GridView::scrollToRow(int row) {
@@ -135,10 +156,12 @@ void GridView::layOut() {
     columns->setRange(0, std::max(0, header_->length() - area.width()));
 }
 
-void GridView::rowsChanged() {
-    if (current_ >= rowCount()) current_ = -1;
+void GridView::rowsChanged(bool forgetCurrent) {
+    const int before = current_;
+    if (forgetCurrent || current_ >= rowCount()) current_ = -1;
     layOut();
     viewport()->update();
+    if (current_ != before) emit currentRowChanged(current_);
 }
 
 void GridView::resizeEvent(QResizeEvent* event) {
@@ -231,8 +254,7 @@ void GridView::paintRow(QPainter& p, int row, int y, const QRect& clip) const {
     if (!isEnabled()) opt.palette.setCurrentColorGroup(QPalette::Disabled);
     for (int v = 0; v < header_->count(); ++v) {
         const int c = header_->logicalIndex(v);
-        const QRect cell(header_->sectionViewportPosition(c), y, header_->sectionSize(c) - 1,
-                         rowHeight() - 1);
+        const QRect cell = cellRect(c, y);
         if (!cell.intersects(clip)) continue;
         const QModelIndex index = model_->index(row, c);
         opt.rect = cell;

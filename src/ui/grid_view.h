@@ -15,6 +15,7 @@ class GridView : public QAbstractScrollArea {
     Q_PROPERTY(bool alternatingRowColors READ alternatingRowColors WRITE setAlternatingRowColors)
   public:
     explicit GridView(QWidget* parent = nullptr);
+    ~GridView() override;
 
     void setModel(QAbstractItemModel* model);
     QAbstractItemModel* model() const { return model_; }
@@ -29,8 +30,15 @@ class GridView : public QAbstractScrollArea {
     int currentRow() const { return current_; }
     void setCurrentRow(int row);
     int rowAt(int y) const;
+    // Where a cell stands in the viewport; empty while it is scrolled out of sight.
+    QRect visualRect(int row, int column) const;
     void scrollToBottom();
     void scrollToRow(int row);
+
+  signals:
+    // Whatever moved it: a click, a key, a call, or rows that went away under it.
+    void currentRowChanged(int row);
+    void modelChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,7 +57,8 @@ class GridView : public QAbstractScrollArea {
     int visibleRows() const;
     int rowCount() const;
     void layOut();
-    void rowsChanged();
+    void rowsChanged(bool forgetCurrent = false);
+    QRect cellRect(int column, int y) const;
     void paintRow(QPainter& p, int row, int y, const QRect& clip) const;
 
     QHeaderView* header_;

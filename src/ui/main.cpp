@@ -20,6 +20,7 @@
 #include "platform/linux/xdg_autostart.h"
 #include "report/report_command.h"
 #include "ui/application.h"
+#include "ui/grid_accessible.h"
 
 int main(int argc, char* argv[]) {
     // A long option asks for the terminal (a report, help, the version): no window, no
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("org.linktally.LinkTally"));
     // The tray keeps the program alive while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    lt::installGridAccessibility();
 
     const lt::AppFiles files =
         lt::chooseFileLocations(lt::gatherLocationInputs(QCoreApplication::applicationDirPath()));

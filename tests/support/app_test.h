@@ -20,6 +20,7 @@
 #include "core/virtual_loop.h"
 #include "settings/ini_file.h"
 #include "support/test_support.h"
+#include "support/widget_application.h"
 #include "ui/application.h"
 #include "ui/compact_window_view.h"
 #include "ui/main_window.h"
@@ -40,12 +41,7 @@ inline const QByteArray kAppSettings =
 
 class AppTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "linktally-test";
-        static char* argv[] = {arg0, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::widgetApplication(); }
     void TearDown() override {
         app.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -14,6 +14,7 @@
 #include <QValueAxis>
 
 #include "support/test_support.h"
+#include "support/widget_application.h"
 #include "ui/chart_view.h"
 
 using namespace lt;
@@ -65,12 +66,7 @@ QValueAxis* valueAxisOf(QAbstractSeries* series) {
 
 class ChartViewTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test";
-        static char* argv[] = {arg0, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::widgetApplication(); }
     static QWidget* tabWithButtons() {
         auto* tab = new QWidget;
         for (const QString& name : {ChartView::kSaveImageButton, ChartView::kSaveDataButton})

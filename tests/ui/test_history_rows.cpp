@@ -17,20 +17,13 @@
 #include "platform/file_system.h"
 #include "stats/statistics.h"
 #include "support/test_support.h"
+#include "support/widget_application.h"
 #include "ui/grid_table_model.h"
 #include "ui/grid_view.h"
 
 using namespace lt;
 
 namespace {
-
-// Left for the process's end: Qt's own clean-up at exit must find it still there.
-void application() {
-    static int argc = 1;
-    static char arg0[] = "linktally-test";
-    static char* argv[] = {arg0, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
 
 // A session of a random history: any day from late 2024 to early 2027 (month and year
 // ends included), texts as the program writes them, some without byte counts.
@@ -95,7 +88,7 @@ TEST_F(HistoryRowsTest, AHundredThousandRowsScrollSortByValueTakeANewSessionAndC
         EXPECT_EQ(grid().row(r), rows[size_t(r)]) << r;
 
     // The view over them: the newest row on the bottom edge, the keys and a click.
-    application();
+    test::widgetApplication();
     GridView view;
     view.setModel(&model);
     view.resize(600, 300);
