@@ -30,6 +30,7 @@ MainForm::MainForm() {
     LbConexionVia_Estado.setVisible(false);
     LbEstadoRelojServer_Estado.setVisible(false);
     LbAvisoCorte_Estado.setVisible(false);
+    LbAvisoCorte_Estado.setForeColor(0x003CAA);  // dark orange, as blue-green-red
     LbBloqueo.setVisible(false);
     LbConfirmarClave_Configuracion.setVisible(false);
     TxConfirmarClave_Configuracion.setVisible(false);

@@ -11,11 +11,14 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QMovie>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+
+#include <memory>
 
 #include "core/grid.h"
 #include "core/ole_date.h"
@@ -38,9 +41,17 @@ void syncCommon(const Control& c, QWidget* w) {
     w->setVisible(c.visible());
 }
 
-QString colorCss(int bgr) {
-    const int r = bgr & 0xFF, g = (bgr >> 8) & 0xFF, b = (bgr >> 16) & 0xFF;
-    return QStringLiteral("color: rgb(%1,%2,%3);").arg(r).arg(g).arg(b);
+// 0 is the colour the label inherits. A palette rather than a style sheet: a style sheet
+// gives its widget a style of its own, parsed and polished at every start. Disabled text
+// keeps the style's grey.
+void setTextColor(QLabel* label, int bgr) {
+    QPalette palette;
+    if (bgr != 0) {
+        const QColor color(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+        palette.setColor(QPalette::Active, QPalette::WindowText, color);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
+    }
+    label->setPalette(palette);
 }
 
 // Clicks and double clicks on a label that acts as a button.
@@ -183,10 +194,10 @@ void Binder::bindControl(Control& c, QWidget* w) {
         case K::Label:
             if (auto* l = qobject_cast<QLabel*>(w)) {
                 auto& m = static_cast<Label&>(c);
-                auto sync = [&m, l] {
+                auto sync = [&m, l, color = std::make_shared<int>(0)] {
                     syncCommon(m, l);
                     l->setText(m.caption() + m.suffix());
-                    l->setStyleSheet(m.foreColor() ? colorCss(m.foreColor()) : QString());
+                    if (m.foreColor() != *color) setTextColor(l, *color = m.foreColor());
                 };
                 watch(m, l, sync);
                 l->installEventFilter(new LabelClicks(m, l));

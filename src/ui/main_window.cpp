@@ -247,7 +247,9 @@ void MainWindow::buildTabs() {
     auto* bloqueo = new QLabel(this);
     bloqueo->setObjectName(QStringLiteral("LbBloqueo"));
     bloqueo->setWordWrap(true);
-    bloqueo->setStyleSheet(QStringLiteral("font-style: italic;"));
+    QFont italic = bloqueo->font();
+    italic.setItalic(true);
+    bloqueo->setFont(italic);
     layout->addWidget(bloqueo);
     resize(kDefaultSize);
 }

@@ -203,6 +203,7 @@ TEST_F(Flows, AWindowCutThatCannotEndTheLineSaysSoOnceAndTheSessionGoesOn) {
     auto* aviso = widget<QLabel>("LbAvisoCorte_Estado");
     EXPECT_TRUE(aviso->isVisible());
     EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("The scheduled cut could not")));
+    EXPECT_EQ(aviso->palette().color(QPalette::WindowText), QColor(170, 60, 0));
 
     // The line goes down on its own: the session is stored and the notice goes.
     offline(2);
@@ -355,7 +356,15 @@ TEST_F(Flows, StatisticsShowStoredOrderBeforeAndAfterAGridSort) {
     const QStringList inOrder = {"28/11 20:00", "03/12 09:00", "04/12 10:00", "04/12 15:00"};
     EXPECT_EQ(labels(), inOrder);
 
+    // The period shown is the one in red; the others take the page's colour.
+    const auto textColor = [this](const char* label) {
+        return widget<QLabel>(label)->palette().color(QPalette::WindowText);
+    };
+    const QColor pageText = window().tabs()->palette().color(QPalette::WindowText);
+    EXPECT_EQ(textColor("LbSesion_Estadisticas"), QColor(Qt::red));
     clickLabel(widget("LbDia_Estadisticas"));
+    EXPECT_EQ(textColor("LbDia_Estadisticas"), QColor(Qt::red));
+    EXPECT_EQ(textColor("LbSesion_Estadisticas"), pageText);
     EXPECT_EQ(column(grid, 0), (QStringList{"28/11/2026", "03/12/2026", "04/12/2026"}));
     EXPECT_EQ(column(grid, 3), (QStringList{"00:05:00", "00:30:00", "02:10:00"}));
 
