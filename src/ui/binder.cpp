@@ -42,15 +42,13 @@ void syncCommon(const Control& c, QWidget* w) {
 }
 
 // 0 is the colour the label inherits. A palette rather than a style sheet: a style sheet
-// gives its widget a style of its own, parsed and polished at every start. Disabled text
-// keeps the style's grey.
+// gives its widget a style of its own, parsed and polished at every start. A greyed label
+// keeps its colour, so the period the charts show stays marked while they are locked.
 void setTextColor(QLabel* label, int bgr) {
     QPalette palette;
-    if (bgr != 0) {
-        const QColor color(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-        palette.setColor(QPalette::Active, QPalette::WindowText, color);
-        palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
-    }
+    if (bgr != 0)
+        palette.setColor(QPalette::WindowText,
+                         QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
     label->setPalette(palette);
 }
 

@@ -211,8 +211,13 @@ void MainWindow::buildPage(size_t i) {
         chartPlace_->installEventFilter(this);
     }
     bindGrid(page);
-    p.place->setWidget(page);
-    page->show();
+    // A small screen, or a large scale factor, scrolls the page rather than cutting it.
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(page);
+    p.place->layout()->addWidget(scroll);
+    scroll->show();
 }
 
 void MainWindow::buildChart() {
@@ -234,10 +239,9 @@ void MainWindow::buildTabs() {
     for (void (*setUp)(QWidget*) :
          {&setUpPage<Ui::TabStatus>, &setUpPage<Ui::TabCost>, &setUpPage<Ui::TabConfiguration>,
           &setUpPage<Ui::TabStatistics>, &setUpPage<Ui::TabAbout>}) {
-        // A small screen, or a large scale factor, scrolls the page rather than cutting it.
-        auto* place = new QScrollArea(tabs_);
-        place->setWidgetResizable(true);
-        place->setFrameShape(QFrame::NoFrame);
+        // Its scroll area is made with the page: ten scroll bars are a good part of a start.
+        auto* place = new QWidget(tabs_);
+        (new QVBoxLayout(place))->setContentsMargins(0, 0, 0, 0);
         place->installEventFilter(this);
         tabs_->addTab(place, QString());  // captions come from the form
         pages_.push_back({place, setUp});

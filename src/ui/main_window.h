@@ -82,7 +82,7 @@ class MainWindow : public QWidget {
     bool trayAvailable_;
     QTabWidget* tabs_ = nullptr;
     struct Page {
-        QScrollArea* place;
+        QWidget* place;  // the tab's page, empty until first shown
         void (*setUp)(QWidget*);
         bool built = false;
     };
