@@ -54,13 +54,13 @@ int main(int argc, char* argv[]) {
     lt::BootClock clock;
     lt::LinuxConnectionProbe probe(QStringLiteral("/"),
                                    lt::LinuxConnectionProbe::proxyFromEnvironment());
-    lt::LinuxConnectionCutter cutter(QDBusConnection::systemBus());
+    lt::LinuxConnectionCutter cutter(lt::LazyBus(&QDBusConnection::systemBus));
     lt::TcpTimeSocket timeSocket;
-    lt::LinuxClockSetter clockSetter(QDBusConnection::systemBus());
+    lt::LinuxClockSetter clockSetter(lt::LazyBus(&QDBusConnection::systemBus));
     lt::XdgAutostart autostart;
     lt::QtTimerDriver timers;
     lt::LinuxTrafficCounters counters(probe);
-    lt::FreedesktopNotifier notifier(QDBusConnection::sessionBus());
+    lt::FreedesktopNotifier notifier(lt::LazyBus(&QDBusConnection::sessionBus));
     lt::Application app({clock, probe, cutter, timeSocket, clockSetter, autostart, timers, files,
                          QCoreApplication::applicationFilePath(), QLocale::system().name(),
                          QSystemTrayIcon::isSystemTrayAvailable(), &counters, &notifier});

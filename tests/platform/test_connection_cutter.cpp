@@ -181,9 +181,14 @@ class ConnectionCutterTest : public ::testing::Test {
     }
 
     LinuxConnectionCutter cutter(const QString& root = QStringLiteral("/nonexistent")) {
-        return LinuxConnectionCutter(
-            QDBusConnection::connectToBus(address_, QStringLiteral("cutter")), root);
+        return LinuxConnectionCutter(LazyBus([this] {
+                                         ++busesOpened_;
+                                         return QDBusConnection::connectToBus(
+                                             address_, QStringLiteral("cutter"));
+                                     }),
+                                     root);
     }
+    int busesOpened_ = 0;
 
     QProcess daemon_, child_;
     QString address_;
@@ -212,8 +217,11 @@ TEST_F(ConnectionCutterTest, NetworkManagerEndsEveryLinkThatCouldTakeOverVpnFirs
     for (int n = 1; n <= 7; ++n) nm->active.append(QDBusObjectPath(activePath(n)));  // 5: gone
     startNetworkManager();
 
-    EXPECT_EQ(cutter().hangUp(), 3);
+    LinuxConnectionCutter made = cutter();
+    EXPECT_EQ(busesOpened_, 0);  // the program starts without waiting on the bus
+    EXPECT_EQ(made.hangUp(), 3);
     EXPECT_EQ(nm->ended(), (QStringList{activePath(2), activePath(1), activePath(3)}));
+    EXPECT_EQ(busesOpened_, 1);
 }
 
 TEST_F(ConnectionCutterTest, ADisconnectedLinkStaysDownVpnFirst) {

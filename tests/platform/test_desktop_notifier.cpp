@@ -188,6 +188,20 @@ TEST_F(DesktopNotifierTest, NoServiceIsReportedAtOnceAndOneThatComesLaterIsUsed)
 
     FreedesktopNotifier offBus(QDBusConnection(QStringLiteral("no such connection")));
     EXPECT_FALSE(offBus.notify(QStringLiteral("a"), QStringLiteral("b")));
+
+    // The bus is connected once the event loop runs, not while the program starts.
+    ASSERT_TRUE(service_.registerService(kService));
+    int opened = 0;
+    FreedesktopNotifier lazy(LazyBus([&] {
+        ++opened;
+        return QDBusConnection::connectToBus(address_, QStringLiteral("lazy"));
+    }));
+    EXPECT_EQ(opened, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(waitUntil([&] { return lazy.notify("lazy", "shown"); }));
+    EXPECT_EQ(opened, 1);
+    QDBusConnection::disconnectFromBus(QStringLiteral("lazy"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 #include <utility>
 
@@ -23,9 +24,17 @@ constexpr int kServerDefaultExpiry = -1;
 
 }  // namespace
 
-FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus)
-    : bus_(std::move(bus)), watcher_(kService, bus_, QDBusServiceWatcher::WatchForOwnerChange) {
-    if (!bus_.isConnected()) return;
+FreedesktopNotifier::FreedesktopNotifier(LazyBus bus) : bus_(std::move(bus)) {
+    QTimer::singleShot(0, &context_, [this] { connectBus(); });
+}
+
+void FreedesktopNotifier::connectBus() {
+    if (std::exchange(connected_, true)) return;
+    QDBusConnection& bus = bus_.get();
+    if (!bus.isConnected()) return;
+    watcher_.setConnection(bus);
+    watcher_.setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
+    watcher_.setWatchedServices({kService});
     QObject::connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, &context_,
                      [this](const QString&, const QString&, const QString& newOwner) {
                          ownerChanged(newOwner);
@@ -34,7 +43,7 @@ FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus)
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     query.setArguments({kService});
-    ownerQuery_ = bus_.asyncCall(query, kOwnerQueryTimeoutMs);
+    ownerQuery_ = bus.asyncCall(query, kOwnerQueryTimeoutMs);
     auto* pending = new QDBusPendingCallWatcher(*ownerQuery_, &context_);
     QObject::connect(pending, &QDBusPendingCallWatcher::finished, &context_, [this, pending] {
         settleOwnerQuery();
@@ -43,6 +52,7 @@ FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus)
 }
 
 bool FreedesktopNotifier::notify(const QString& title, const QString& body) {
+    connectBus();
     settleOwnerQuery();
     if (!owned_) return false;
     if (!answering_) {
@@ -106,11 +116,11 @@ void FreedesktopNotifier::askCapabilities() {
 }
 
 QDBusPendingCall FreedesktopNotifier::send(const QString& method, const QVariantList& arguments,
-                                           int timeoutMs) const {
+                                           int timeoutMs) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kService, method);
     message.setArguments(arguments);
     message.setAutoStartService(false);  // a service the desktop does not run stays off
-    return bus_.asyncCall(message, timeoutMs);
+    return bus_.get().asyncCall(message, timeoutMs);
 }
 
 void FreedesktopNotifier::onReply(const QDBusPendingCall& call,

@@ -47,7 +47,7 @@ pid_t pidIn(const QString& pidFile) {
 
 }  // namespace
 
-LinuxConnectionCutter::LinuxConnectionCutter(QDBusConnection bus, QString root)
+LinuxConnectionCutter::LinuxConnectionCutter(LazyBus bus, QString root)
     : bus_(std::move(bus)), root_(std::move(root)) {}
 
 int LinuxConnectionCutter::hangUp() {
@@ -58,7 +58,7 @@ int LinuxConnectionCutter::hangUp() {
 }
 
 bool LinuxConnectionCutter::networkManagerRuns() {
-    if (!bus_.isConnected()) return false;
+    if (!bus_.get().isConnected()) return false;
     const QDBusMessage reply =
         call(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
              QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"), {kNm});
@@ -167,7 +167,7 @@ QDBusMessage LinuxConnectionCutter::call(const QString& service, const QString& 
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     message.setAutoStartService(false);  // hanging up must not start NetworkManager
-    return bus_.call(message, QDBus::Block, kTimeoutMs);
+    return bus_.get().call(message, QDBus::Block, kTimeoutMs);
 }
 
 QVariant LinuxConnectionCutter::property(const QString& path, const QString& interface,

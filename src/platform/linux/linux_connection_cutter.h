@@ -1,7 +1,6 @@
 #pragma once
 // Ends the Internet connection: through NetworkManager when it runs, else by stopping
 // the pppd daemons that left a pid file.
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QList>
@@ -9,13 +8,14 @@
 #include <QVariant>
 
 #include "platform/connection.h"
+#include "platform/linux/lazy_bus.h"
 
 namespace lt {
 
 class LinuxConnectionCutter final : public ConnectionCutter {
   public:
     // bus: the system bus in the program. root: where run/ and proc/ are found.
-    explicit LinuxConnectionCutter(QDBusConnection bus, QString root = QStringLiteral("/"));
+    explicit LinuxConnectionCutter(LazyBus bus, QString root = QStringLiteral("/"));
 
     // NetworkManager: every active connection that has a default route of its own, VPNs
     // first; a VPN is deactivated, any other link has its devices disconnected so that
@@ -34,7 +34,7 @@ class LinuxConnectionCutter final : public ConnectionCutter {
                       const QString& method, const QVariantList& arguments = {});
     QVariant property(const QString& path, const QString& interface, const QString& name);
 
-    QDBusConnection bus_;
+    LazyBus bus_;
     QString root_;
 };
 

@@ -20,7 +20,7 @@ void report(QString* error, const QString& text) {
 
 }  // namespace
 
-LinuxClockSetter::LinuxClockSetter(QDBusConnection bus, bool direct)
+LinuxClockSetter::LinuxClockSetter(LazyBus bus, bool direct)
     : bus_(std::move(bus)), direct_(direct) {}
 
 bool LinuxClockSetter::setUtc(const QDateTime& utc, QString* error) {
@@ -50,7 +50,7 @@ bool LinuxClockSetter::setUtc(const QDateTime& utc, QString* error) {
 }
 
 bool LinuxClockSetter::setThroughTimedated(qint64 usecUtc, QString* error) {
-    if (!bus_.isConnected()) {
+    if (!bus_.get().isConnected()) {
         report(error, QStringLiteral("no system bus"));
         return false;
     }
@@ -58,7 +58,7 @@ bool LinuxClockSetter::setThroughTimedated(qint64 usecUtc, QString* error) {
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
     call << QVariant::fromValue(usecUtc) << false << false;  // absolute, not interactive
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, kTimeoutMs);
+    const QDBusMessage reply = bus_.get().call(call, QDBus::Block, kTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) return true;
     // An error reply carries timedated's reason, e.g. automatic synchronisation is on,
     // or that no timedated is installed at all.

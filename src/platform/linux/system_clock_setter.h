@@ -1,8 +1,7 @@
 #pragma once
 // Sets the PC clock: directly when the process holds CAP_SYS_TIME, otherwise by asking
 // systemd-timedated, which applies its own policy (polkit, automatic synchronisation).
-#include <QDBusConnection>
-
+#include "platform/linux/lazy_bus.h"
 #include "platform/time_service.h"
 
 namespace lt {
@@ -11,14 +10,14 @@ class LinuxClockSetter final : public SystemClockSetter {
   public:
     // bus: the system bus in the program. direct: try clock_settime first; tests turn
     // it off so that nothing they run can move this machine's clock.
-    explicit LinuxClockSetter(QDBusConnection bus, bool direct = true);
+    explicit LinuxClockSetter(LazyBus bus, bool direct = true);
 
     bool setUtc(const QDateTime& utc, QString* error) override;
 
   private:
     bool setThroughTimedated(qint64 usecUtc, QString* error);
 
-    QDBusConnection bus_;
+    LazyBus bus_;
     bool direct_;
 };
 
