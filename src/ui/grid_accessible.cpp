@@ -186,6 +186,12 @@ void GridAccessibleEvents::watchModel() {
             if (!parent.isValid()) reshaped(change, first, last);
         };
     };
+    // Before the grid reacts and the chosen row is told of: no cell names a row that moved.
+    const auto forget = [this] { table_.forgetCells(); };
+    QObject::connect(model, &M::modelAboutToBeReset, watch, forget);
+    QObject::connect(model, &M::layoutAboutToBeChanged, watch, forget);
+    QObject::connect(model, &M::rowsAboutToBeRemoved, watch, forget);
+    QObject::connect(model, &M::rowsAboutToBeInserted, watch, forget);
     QObject::connect(model, &M::modelReset, watch, reset);
     QObject::connect(model, &M::layoutChanged, watch, reset);
     QObject::connect(model, &M::rowsMoved, watch, reset);
@@ -254,29 +260,43 @@ void GridAccessibleEvents::postCell(QAccessible::Event type, int row, int column
     sink_.post(&event);
 }
 
-QAccessibleInterface* AccessibleCellCache::find(Key key) const {
-    const auto it = ids_.constFind(key);
-    return it == ids_.cend() ? nullptr : QAccessible::accessibleInterface(*it);
+QAccessibleInterface* AccessibleCellCache::find(Key key) {
+    const auto it = entries_.find(key);
+    if (it == entries_.end()) return nullptr;
+    ages_.splice(ages_.end(), ages_, it->age);
+    return QAccessible::accessibleInterface(it->id);
 }
 
 QAccessibleInterface* AccessibleCellCache::add(Key key, QAccessibleInterface* made) {
-    // A key seen before had its interface deleted by Qt itself (at exit): it keeps its place.
-    if (!ids_.contains(key)) order_.push_back(key);
-    ids_.insert(key, QAccessible::registerAccessibleInterface(made));
-    while (ids_.size() > capacity_ && !order_.empty()) {
-        const QAccessible::Id oldest = ids_.take(order_.front());
-        order_.pop_front();
-        if (QAccessible::accessibleInterface(oldest))
-            QAccessible::deleteAccessibleInterface(oldest);
+    const QAccessible::Id id = QAccessible::registerAccessibleInterface(made);
+    // A key seen before had its interface deleted by Qt itself (at exit).
+    if (const auto it = entries_.find(key); it != entries_.end()) {
+        it->id = id;
+        ages_.splice(ages_.end(), ages_, it->age);
+    } else {
+        entries_.insert(key, {id, ages_.insert(ages_.end(), key)});
     }
+    if (entries_.size() > capacity_ && !std::exchange(trimQueued_, true))
+        QMetaObject::invokeMethod(
+            &trimmer_, [this] { trim(); }, Qt::QueuedConnection);
     return made;
 }
 
+void AccessibleCellCache::trim() {
+    trimQueued_ = false;
+    while (entries_.size() > capacity_) {
+        const QAccessible::Id oldest = entries_.take(ages_.front()).id;
+        ages_.pop_front();
+        if (QAccessible::accessibleInterface(oldest))
+            QAccessible::deleteAccessibleInterface(oldest);
+    }
+}
+
 void AccessibleCellCache::clear() {
-    for (const QAccessible::Id id : std::as_const(ids_))
-        if (QAccessible::accessibleInterface(id)) QAccessible::deleteAccessibleInterface(id);
-    ids_.clear();
-    order_.clear();
+    for (const Entry& e : std::as_const(entries_))
+        if (QAccessible::accessibleInterface(e.id)) QAccessible::deleteAccessibleInterface(e.id);
+    entries_.clear();
+    ages_.clear();
 }
 
 GridAccessible::GridAccessible(GridView* grid)

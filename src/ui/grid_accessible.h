@@ -4,9 +4,10 @@
 // one and only a bounded number is kept, so a million rows cost no more than ten.
 #include <QAccessibleWidget>
 #include <QHash>
+#include <QObject>
 
-#include <deque>
 #include <functional>
+#include <list>
 #include <memory>
 #include <utility>
 
@@ -26,7 +27,9 @@ struct AccessibleEventSink {
 };
 
 // Interfaces made on demand and kept in Qt's registry under their ids. Past the bound the
-// oldest is deleted, so a reader walking a long table leaves no trail behind it.
+// least recently used are deleted, so a reader walking a long table leaves no trail behind
+// it. That happens from the event loop, never inside a query: a query that hands out
+// several cells (the selected ones, say) must not delete the first while making the last.
 class AccessibleCellCache {
   public:
     using Key = std::pair<int, int>;  // row, column
@@ -36,16 +39,24 @@ class AccessibleCellCache {
     AccessibleCellCache(const AccessibleCellCache&) = delete;
     AccessibleCellCache& operator=(const AccessibleCellCache&) = delete;
 
-    QAccessibleInterface* find(Key key) const;
+    QAccessibleInterface* find(Key key);
     // Registers `made`, which Qt's registry owns from then on, and returns it.
     QAccessibleInterface* add(Key key, QAccessibleInterface* made);
     void clear();
-    int size() const { return int(ids_.size()); }
+    int size() const { return int(entries_.size()); }
 
   private:
+    struct Entry {
+        QAccessible::Id id;
+        std::list<Key>::iterator age;
+    };
+    void trim();
+
     int capacity_;
-    QHash<Key, QAccessible::Id> ids_;
-    std::deque<Key> order_;  // oldest first
+    QHash<Key, Entry> entries_;
+    std::list<Key> ages_;  // least recently used first
+    QObject trimmer_;      // receives the queued trim
+    bool trimQueued_ = false;
 };
 
 class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {

@@ -50,7 +50,7 @@ class GridAccessibleTest : public ::testing::Test {
     static void SetUpTestSuite() { test::widgetApplication(); }
     void SetUp() override {
         installGridAccessibility();
-        installGridAccessibility();
+        installGridAccessibility();  // a second call adds nothing
         fill(model, 1000, "r");
         grid.setModel(&model);
         grid.resize(400, 300);
@@ -174,8 +174,20 @@ TEST_F(GridAccessibleTest, ReadsCellsOnDemandChoosesRowsAndLetsStaleCellsGo) {
     fill(other, 2000, "w");
     const QAccessible::Id first = QAccessible::uniqueId(iface->child(rowChild(0, 0)));
     for (int i = 0; i < 3 * GridAccessible::kCachedCells; ++i) iface->child(rowChild(0, 0) + i);
+    // Not while the reader's query runs: what it was handed stays valid until then.
+    EXPECT_NE(QAccessible::accessibleInterface(first), nullptr);
+    QCoreApplication::processEvents();
     EXPECT_EQ(accessible->cachedCellCount(), GridAccessible::kCachedCells);
     EXPECT_EQ(QAccessible::accessibleInterface(first), nullptr);
+    // A cell in use is kept however many are made after it.
+    const QAccessible::Id used = QAccessible::uniqueId(iface->child(rowChild(0, 0)));
+    for (int i = 1; i <= 2 * GridAccessible::kCachedCells; ++i) {
+        iface->child(rowChild(0, 0) + i);
+        if (i % 100 == 0) table->cellAt(0, 0);
+        if (i % 500 == 0) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_NE(QAccessible::accessibleInterface(used), nullptr);
     EXPECT_EQ(text(table->cellAt(1999, 2)), "w1999.2");
 }
 
