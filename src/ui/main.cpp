@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QScopeGuard>
 #include <QSystemTrayIcon>
+#include <clocale>
 
 #include "app/qt_timer_driver.h"
 #include "platform/file_locations.h"
@@ -35,8 +36,11 @@ int main(int argc, char* argv[]) {
         };
         return lt::runReportCommand(args, history, out, err);
     }
-    lt::FontWarmup fonts;  // while Qt reaches the display
     lt::preferXWayland();
+    // Set here as Qt would set it, so that nothing changes the environment or the locale
+    // under the font thread while it reads.
+    std::setlocale(LC_ALL, "");
+    lt::FontWarmup fonts;  // while Qt reaches the display
     QApplication qapp(argc, argv);
     const auto fontsFirst = qScopeGuard([&fonts] { fonts.wait(); });
     QApplication::setApplicationName(QStringLiteral("LinkTally"));

@@ -215,6 +215,8 @@ void MainWindow::buildPage(size_t i) {
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // No Tab stop of its own: Ctrl+Tab to a new page lands on the page's first control.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(page);
     p.place->layout()->addWidget(scroll);
     scroll->show();

@@ -10,7 +10,6 @@
 #include "ui/binder.h"
 
 class QMenu;
-class QScrollArea;
 class QTabWidget;
 
 namespace lt {
@@ -82,7 +81,7 @@ class MainWindow : public QWidget {
     bool trayAvailable_;
     QTabWidget* tabs_ = nullptr;
     struct Page {
-        QWidget* place;  // the tab's page, empty until first shown
+        QWidget* place;  // what the tab shows: empty until the page is built
         void (*setUp)(QWidget*);
         bool built = false;
     };

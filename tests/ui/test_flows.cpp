@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScrollArea>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 
@@ -75,7 +76,14 @@ TEST_F(Flows, PagesAreBuiltWhenFirstShownAndAHiddenWindowCatchesUpWhenShown) {
     EXPECT_EQ(shown("Grafica_Estadisticas"), nullptr);
     // A page built later shows the form as it is by then, and follows it.
     form().LsIdiomas.setListIndex(1);
-    window().tabs()->setCurrentIndex(1);
+    // Reached from the grid with Ctrl+Tab, the keyboard lands on a control of the new
+    // page, not on the frame that scrolls it.
+    shown("MSFlexGrid_Estado")->setFocus();
+    QTest::keyClick(shown("MSFlexGrid_Estado"), Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_EQ(window().tabs()->currentIndex(), 1);
+    ASSERT_NE(window().focusWidget(), nullptr);
+    EXPECT_EQ(qobject_cast<QScrollArea*>(window().focusWidget()), nullptr);
+    EXPECT_TRUE(window().tabs()->currentWidget()->isAncestorOf(window().focusWidget()));
     auto* frame = qobject_cast<QGroupBox*>(shown("FrRepreciar_Costo"));
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->title(), QStringLiteral("Repreciar el historial"));

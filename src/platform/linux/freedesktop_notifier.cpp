@@ -21,11 +21,14 @@ constexpr int kOwnerQueryTimeoutMs = 500;
 // Only how soon a hung service is noticed: the program never waits for it.
 constexpr int kReplyTimeoutMs = 2000;
 constexpr int kServerDefaultExpiry = -1;
+// Connecting to the bus waits on it: done once the window is up and drawn, not while the
+// program starts. A notice asked for sooner connects at once.
+constexpr int kConnectAfterMs = 1000;
 
 }  // namespace
 
 FreedesktopNotifier::FreedesktopNotifier(LazyBus bus) : bus_(std::move(bus)) {
-    QTimer::singleShot(0, &context_, [this] { connectBus(); });
+    QTimer::singleShot(kConnectAfterMs, &context_, [this] { connectBus(); });
 }
 
 void FreedesktopNotifier::connectBus() {

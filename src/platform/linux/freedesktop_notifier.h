@@ -17,8 +17,8 @@ namespace lt {
 
 class FreedesktopNotifier final : public DesktopNotifier {
   public:
-    // bus: the session bus in the program, connected once the event loop runs or by the
-    // first notice, whichever comes first. Lives on a thread with an event loop.
+    // bus: the session bus in the program, connected a second after start or by the first
+    // notice, whichever comes first. Lives on a thread with an event loop.
     explicit FreedesktopNotifier(LazyBus bus);
 
     // A newer notification with the same title replaces the older one still on screen.
